@@ -32,7 +32,8 @@ void log(uint32_t severity, const wchar_t* file, const wchar_t* function, int li
 
 // The identity the logger is created from. Has no effect once the logger exists.
 //   value: handed only to the extended initialisation of the ETW back end
-//   group, host: null keeps "_no_group" / "_no_host"
+//   group: null keeps the current group ("_no_group" at first)
+//   host: null means none (file names then carry no host part)
 //   module: null means the module that contains this code
 //   mechanism: 1 asks for the file back end, anything else lets the configuration decide
 void setLoggingIdentity(uint64_t value, const wchar_t* group, HMODULE module, const wchar_t* host,

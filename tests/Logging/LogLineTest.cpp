@@ -1,0 +1,113 @@
+// The exact text of file-log lines for a fixed time.
+#include <gtest/gtest.h>
+
+#include "Logging/LogLine.h"
+
+namespace {
+
+using namespace ETWLogging;
+
+SYSTEMTIME at(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second) {
+  SYSTEMTIME time = {};
+  time.wYear = year;
+  time.wMonth = month;
+  time.wDay = day;
+  time.wHour = hour;
+  time.wMinute = minute;
+  time.wSecond = second;
+  return time;
+}
+
+TEST(LogLine, TimestampUsesTwelveHourClock) {
+  const struct {
+    WORD hour;
+    const wchar_t* expected;
+  } cases[] = {
+      {0, L"01/02/2026 12:04:05 AM$"},  {1, L"01/02/2026 01:04:05 AM$"},  {11, L"01/02/2026 11:04:05 AM$"},
+      {12, L"01/02/2026 12:04:05 PM$"}, {13, L"01/02/2026 01:04:05 PM$"}, {23, L"01/02/2026 11:04:05 PM$"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(formatTimestamp(at(2026, 1, 2, c.hour, 4, 5)), c.expected) << "hour " << c.hour;
+  }
+  EXPECT_EQ(formatTimestamp(at(2025, 12, 31, 9, 59, 0)), L"12/31/2025 09:59:00 AM$");
+}
+
+TEST(LogLine, ErrorWithGroupOptionAtFixedTime) {
+  LineParts parts;
+  parts.options = 0x10;
+  parts.group = L"Firewall";
+  parts.message = L"Error getting settings";
+  EXPECT_EQ(formatLogLine(at(2026, 1, 2, 15, 4, 5), 4, parts),
+            L"01/02/2026 03:04:05 PM$ -- (Error)$ [Firewall]$ Error getting settings\r\n");
+}
+
+TEST(LogLine, EachOptionBitAddsItsPartInFixedOrder) {
+  LineParts parts;
+  parts.group = L"Firewall";
+  parts.processId = 4242;
+  parts.threadId = 77;
+  parts.file = L"C:\\src\\firewall\\TarnModuleImpl.cpp";
+  parts.line = 134;
+  parts.function = L"Ledra::TarnModuleImpl::start";
+  parts.message = L"m";
+  const std::wstring head = L"01/02/2026 03:04:05 PM$ -- (Information)$";
+  const struct {
+    uint32_t options;
+    const wchar_t* middle;
+  } cases[] = {
+      {0x00, L""},
+      {0x01, L""},  // debug output only: the line itself is unchanged
+      {0x04, L" [PID: 4242 TID:   77]$"},
+      {0x08, L" [TarnModuleImpl.cpp:  134]$"},
+      {0x10, L" [Firewall]$"},
+      {0x20, L" [Ledra::TarnModuleImpl::start()]$"},
+      {0x3C,
+       L" [Firewall]$ [PID: 4242 TID:   77]$ [TarnModuleImpl.cpp:  134]$ [Ledra::TarnModuleImpl::start()]$"},
+  };
+  for (const auto& c : cases) {
+    parts.options = c.options;
+    EXPECT_EQ(formatLogLine(at(2026, 1, 2, 15, 4, 5), 3, parts), head + c.middle + L" m\r\n")
+        << "options " << c.options;
+  }
+}
+
+TEST(LogLine, LongPartsAreCutToTheirWidths) {
+  LineParts parts;
+  parts.options = 0x10 | 0x08 | 0x20;
+  parts.group = L"ABCDEFGHIJKLMNOPQRSTUVWXYZ";          // 15 shown
+  parts.file = L"dir\\abcdefghijklmnopqrstuvwxyz.cpp";  // 20 shown
+  parts.line = 123456;
+  parts.function = L"N::C::aVeryLongFunctionNameThatKeepsGoingAndGoing";  // 40 shown
+  parts.message = L"x";
+  EXPECT_EQ(formatLogLine(at(2026, 1, 2, 15, 4, 5), 5, parts),
+            L"01/02/2026 03:04:05 PM$ -- (Critical)$ [ABCDEFGHIJKLMNO]$ [abcdefghijklmnopqrst:123456]$"
+            L" [N::C::aVeryLongFunctionNameThatKeepsGoin()]$ x\r\n");
+}
+
+TEST(LogLine, MessageEndingInLineFeedGetsNoSecondLineEnd) {
+  LineParts parts;
+  parts.message = L"ends here\n";
+  EXPECT_EQ(formatLogLine(at(2026, 1, 2, 15, 4, 5), 1, parts),
+            L"01/02/2026 03:04:05 PM$ -- (Normal)$ ends here\n");
+  parts.message = L"ends in CR\r";
+  EXPECT_EQ(formatLogLine(at(2026, 1, 2, 15, 4, 5), 1, parts),
+            L"01/02/2026 03:04:05 PM$ -- (Normal)$ ends in CR\r\r\n");
+}
+
+TEST(LogLine, SeverityNamesAndUnknownSeverities) {
+  const struct {
+    uint32_t severity;
+    const wchar_t* name;
+  } cases[] = {{1, L"Normal"},   {2, L"Warning"},     {3, L"Information"}, {4, L"Error"},
+               {5, L"Critical"}, {6, L"Information"}, {0, nullptr},        {7, nullptr}};
+  for (const auto& c : cases) {
+    if (c.name == nullptr) {
+      EXPECT_EQ(severityName(c.severity), nullptr) << c.severity;
+      EXPECT_TRUE(formatLogLine(at(2026, 1, 2, 15, 4, 5), c.severity, LineParts()).empty()) << c.severity;
+    } else {
+      EXPECT_STREQ(severityName(c.severity), c.name) << c.severity;
+    }
+  }
+}
+
+}  // namespace
