@@ -1,0 +1,218 @@
+#include "message/JSONParser.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace Ledra {
+namespace {
+
+JSONParser parsed(const wchar_t* text) {
+  JSONParser parser;
+  EXPECT_TRUE(parser.parse(text)) << text;
+  return parser;
+}
+
+TEST(JSONParserTest, FailedParseKeepsThePreviousDocumentAndCopiesShareIt) {
+  JSONParser parser = parsed(L"{\"a\":1}");
+  for (const wchar_t* bad : {L"", L"{", L"{\"a\":1} x", L"{'a':1}", L"[1,]"}) {
+    EXPECT_FALSE(parser.parse(bad)) << bad;
+  }
+  EXPECT_FALSE(parser.parse(static_cast<const wchar_t*>(nullptr)));
+  EXPECT_EQ(parser.toString(), L"{\"a\":1}");
+
+  JSONParser copy = parser;
+  copy.setBool(L"b", true);
+  EXPECT_EQ(parser.toString(), L"{\"a\":1,\"b\":true}");
+  EXPECT_EQ(JSONParser().toString(), L"null");
+}
+
+TEST(JSONParserTest, ArrayGettersWalkElementsAndStopAtTheFirstMisfit) {
+  struct Case {
+    const wchar_t* text;
+    const wchar_t* subKey;
+    bool result;
+    std::vector<std::wstring> strings;
+  };
+  const Case cases[] = {
+      {L"{\"a\":[\"x\",\"y\"]}", nullptr, true, {L"x", L"y"}},
+      {L"{\"a\":[\"x\",\"y\"]}", L"", true, {L"x", L"y"}},
+      {L"{\"a\":[]}", nullptr, true, {}},
+      {L"{\"a\":[\"x\",1,\"y\"]}", nullptr, false, {L"x"}},
+      {L"{\"a\":[{\"n\":\"x\"},{\"n\":\"y\",\"m\":1}]}", L"n", true, {L"x", L"y"}},
+      {L"{\"a\":[{\"n\":\"x\"},{\"m\":\"y\"},{\"n\":\"z\"}]}", L"n", false, {L"x"}},
+      {L"{\"a\":[{\"n\":\"x\"},\"y\"]}", L"n", false, {L"x"}},
+      {L"{\"a\":[\"x\"]}", L"n", false, {}},
+      {L"{\"a\":\"x\"}", nullptr, false, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.text << " / " << (c.subKey ? c.subKey : L"(null)"));
+    JSONParser parser = parsed(c.text);
+    std::vector<std::wstring> out{L"earlier"};
+    EXPECT_EQ(parser.getStringArray(L"a", out, c.subKey), c.result);
+    std::vector<std::wstring> expected{L"earlier"};
+    expected.insert(expected.end(), c.strings.begin(), c.strings.end());
+    EXPECT_EQ(out, expected);
+  }
+
+  std::vector<int32_t> ints{0};
+  EXPECT_TRUE(parsed(L"{\"a\":[{\"id\":4},{\"id\":-5}]}").getIntArray(L"a", ints, L"id"));
+  EXPECT_FALSE(parsed(L"{\"a\":[7,3000000000,8]}").getIntArray(L"a", ints));
+  EXPECT_EQ(ints, (std::vector<int32_t>{0, 4, -5, 7}));
+}
+
+TEST(JSONParserTest, ObjectArrayGivesEachElementRebuiltAsCompactText) {
+  JSONParser parser = parsed(
+      L"{\"list\":[ {\"name\" : \"a\", \"ports\": [1, 2], \"o\":{\"x\":null}, \"name\":\"b\"},"
+      L" {\"n\":1.5, \"t\":true}, {} ], \"bad\":[{\"a\":1}, 2]}");
+  std::vector<std::wstring> texts;
+  EXPECT_TRUE(parser.getObjectArray(L"list", texts));
+  // The rebuilt element replaces a repeated key; an empty one rebuilds nothing
+  // and reads as a fresh parser's null root.
+  EXPECT_EQ(texts, (std::vector<std::wstring>{L"{\"o\":{\"x\":null},\"ports\":[1,2],\"name\":\"b\"}",
+                                              L"{\"n\":1.5,\"t\":true}", L"null"}));
+  std::vector<std::wstring> none;
+  EXPECT_FALSE(parser.getObjectArray(L"bad", none));
+  EXPECT_TRUE(none.empty());
+}
+
+TEST(JSONParserTest, ValueTextGivesNullStringOrCompactJson) {
+  JSONParser parser = parsed(L"{\"n\":null,\"s\":\"t\\\"x\",\"o\":{ \"a\" : [1, \"b\"] },\"i\":12}");
+  struct Case {
+    const wchar_t* key;
+    const wchar_t* expected;
+  };
+  const Case cases[] = {{L"n", L""}, {L"s", L"t\"x"}, {L"o", L"{\"a\":[1,\"b\"]}"}, {L"i", L"12"}};
+  for (const Case& c : cases) {
+    std::wstring text = L"previous";
+    EXPECT_TRUE(parser.getValueText(c.key, text)) << c.key;
+    EXPECT_EQ(text, c.expected) << c.key;
+  }
+  std::wstring untouched = L"previous";
+  EXPECT_FALSE(parser.getValueText(L"absent", untouched));
+  EXPECT_EQ(untouched, L"previous");
+}
+
+TEST(JSONParserTest, SetJsonStoresOnlyTextThatParses) {
+  JSONParser parser = parsed(L"{\"keep\":1}");
+  parser.setJson(L"o", L"{\"a\":[1,2]}");
+  parser.setJson(L"o", L"{\"a\":");
+  parser.setJson(L"p", L"not json");
+  parser.setJson(L"q", L"");
+  EXPECT_EQ(parser.toString(), L"{\"keep\":1,\"o\":{\"a\":[1,2]}}");
+
+  parser.appendJson(L"list", L"{\"x\":1}");
+  parser.appendJson(L"list", L"[");
+  parser.appendJson(L"list", L"7");
+  parser.appendJson(L"keep", L"2");  // not an array: nothing pushed
+  EXPECT_EQ(parser.toString(), L"{\"keep\":1,\"o\":{\"a\":[1,2]},\"list\":[{\"x\":1},7]}");
+
+  // Failing text does not turn a non-object root into an object either.
+  JSONParser array = parsed(L"[1]");
+  array.setJson(L"k", L"{");
+  EXPECT_EQ(array.toString(), L"[1]");
+}
+
+TEST(JSONParserTest, AppendStringBuildsArraysButLeavesOtherMembersAlone) {
+  JSONParser parser = parsed(L"{\"s\":\"text\"}");
+  parser.appendString(L"plain", L"a");
+  parser.appendString(L"plain", L"b", L"");
+  parser.appendString(L"nested", L"c", L"path");
+  parser.appendString(L"s", L"d");
+  parser.appendString(L"plain", nullptr);
+  parser.appendString(nullptr, L"e");
+  EXPECT_EQ(parser.toString(), L"{\"s\":\"text\",\"plain\":[\"a\",\"b\"],\"nested\":[{\"path\":\"c\"}]}");
+}
+
+TEST(JSONParserTest, ArraySettersReplaceTheMemberAndSkipNullEntries) {
+  JSONParser parser;
+  parser.setIntArray(L"ints", {3, -1});
+  parser.setStringArray(L"texts", std::vector<std::wstring>{L"x", L"y"});
+  parser.setStringArray(L"ptrs", std::vector<const wchar_t*>{L"p", nullptr, L"q"});
+  parser.setStringArray(L"ints", std::vector<const wchar_t*>{});
+  EXPECT_EQ(parser.toString(), L"{\"ptrs\":[\"p\",\"q\"],\"texts\":[\"x\",\"y\"],\"ints\":[]}");
+
+  parser.setString(std::wstring(L"a"), std::wstring(L"1"));
+  parser.setString(std::wstring(L"b"), L"2");
+  parser.setString(L"c", std::wstring(L"3"));
+  parser.setString(static_cast<const wchar_t*>(nullptr), L"4");
+  parser.setString(L"d", static_cast<const wchar_t*>(nullptr));
+  parser.setUInt64(L"u", 18446744073709551615ull);
+  parser.setDouble(L"f", 0.5);
+  EXPECT_FALSE(parser.isEmpty());
+  EXPECT_EQ(
+      parser.toString(),
+      L"{\"ptrs\":[\"p\",\"q\"],\"texts\":[\"x\",\"y\"],\"ints\":[],\"a\":\"1\",\"b\":\"2\",\"c\":\"3\","
+      L"\"u\":18446744073709551615,\"f\":0.5}");
+  parser.clear();
+  EXPECT_TRUE(parser.isEmpty());
+  EXPECT_EQ(parser.toString(), L"{}");
+}
+
+// A real file in the temporary folder, removed again at the end.
+class TempFile {
+ public:
+  TempFile() {
+    wchar_t folder[MAX_PATH] = {};
+    wchar_t path[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    GetTempFileNameW(folder, L"msg", 0, path);
+    m_path = path;
+  }
+  ~TempFile() { DeleteFileW(m_path.c_str()); }
+  FILE* open(const wchar_t* mode) const { return _wfopen(m_path.c_str(), mode); }
+
+ private:
+  std::wstring m_path;
+};
+
+TEST(JSONParserTest, FileRoundTripWritesByteOrderMarkAndLittleEndianUnits) {
+  TempFile file;
+  JSONParser written = parsed(L"{\"name\":\"\u00e9t\u00e9 \u6f22\",\"n\":[1]}");
+  FILE* out = file.open(L"wb");
+  ASSERT_NE(out, nullptr);
+  EXPECT_TRUE(written.writeFile(out));
+  fclose(out);
+
+  FILE* raw = file.open(L"rb");
+  ASSERT_NE(raw, nullptr);
+  unsigned char bytes[8] = {};
+  const size_t count = fread(bytes, 1, sizeof(bytes), raw);
+  fclose(raw);
+  ASSERT_EQ(count, sizeof(bytes));
+  const unsigned char expected[8] = {0xFF, 0xFE, '{', 0, '"', 0, 'n', 0};
+  EXPECT_EQ(std::vector<unsigned char>(bytes, bytes + 8), std::vector<unsigned char>(expected, expected + 8));
+
+  FILE* in = file.open(L"rb");
+  ASSERT_NE(in, nullptr);
+  JSONParser read;
+  EXPECT_TRUE(read.parseFile(in));
+  fclose(in);
+  std::wstring name;
+  EXPECT_TRUE(read.getString(L"name", name));
+  EXPECT_EQ(name, L"\u00e9t\u00e9 \u6f22");
+  EXPECT_EQ(read.toString(), written.toString());
+
+  // Without a byte-order mark the units are read just the same; a longer
+  // text crosses the 256-byte buffer.
+  std::wstring longText = L"{\"k\":\"" + std::wstring(400, L'z') + L"\"}";
+  FILE* plain = file.open(L"wb");
+  ASSERT_NE(plain, nullptr);
+  for (wchar_t unit : longText) {
+    fputc(unit & 0xFF, plain);
+    fputc(unit >> 8, plain);
+  }
+  fclose(plain);
+  in = file.open(L"rb");
+  ASSERT_NE(in, nullptr);
+  EXPECT_TRUE(read.parseFile(in));
+  fclose(in);
+  EXPECT_EQ(read.toString(), longText);
+  EXPECT_FALSE(read.parseFile(nullptr));
+}
+
+}  // namespace
+}  // namespace Ledra
