@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <objbase.h>
+
 namespace Ledra {
 
 // Traits: Invalid() is the empty value, Close() frees a non-empty one.
@@ -72,10 +74,17 @@ struct LibraryTraits {
   static void Close(Handle h) noexcept { ::FreeLibrary(h); }
 };
 
+struct CoTaskMemStringTraits {  // strings the shell hands out: SHGetKnownFolderPath
+  using Handle = wchar_t*;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { ::CoTaskMemFree(h); }
+};
+
 using ScopedHandle = ScopedHandleT<KernelHandleTraits>;
 using ScopedFileHandle = ScopedHandleT<FileHandleTraits>;
 using ScopedRegKey = ScopedHandleT<RegKeyTraits>;
 using ScopedLibrary = ScopedHandleT<LibraryTraits>;
+using ScopedCoTaskMemString = ScopedHandleT<CoTaskMemStringTraits>;
 
 static_assert(sizeof(ScopedHandle) == sizeof(HANDLE), "an owner is the size of what it owns");
 

@@ -1,0 +1,11 @@
+#include "dll/BlockListKey.h"
+
+namespace Ledra {
+
+bool BlockListKey::open(const std::wstring& subKey) { return key_.open(subKey.c_str()) == ERROR_SUCCESS; }
+
+bool BlockListKey::readString(const std::wstring& name, std::wstring& value) {
+  return key_.readString(name.c_str(), value) == ERROR_SUCCESS;
+}
+
+}  // namespace Ledra

@@ -1,0 +1,17 @@
+// The shell's known folders.
+#pragma once
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+namespace Ledra {
+
+class ShlObjAPI {
+ public:
+  virtual ~ShlObjAPI() = default;
+  // SHGetKnownFolderPath; the caller frees *path with CoTaskMemFree.
+  virtual HRESULT getKnownFolderPath(REFKNOWNFOLDERID id, DWORD flags, HANDLE token, PWSTR* path);
+};
+
+}  // namespace Ledra

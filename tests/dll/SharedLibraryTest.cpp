@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <set>
+
+#include "dll/SharedLibrary.h"
+#include "module/ModuleException.h"
+#include "tests/wrappers/TestLogging.h"
+
+namespace {
+
+using tarn_test::logHasMessage;
+
+INT_PTR WINAPI entryPoint() { return 1; }
+
+HMODULE fakeModule() { return reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x20000)); }
+
+// Loads nothing: hands out a fake module and finds the exports it is told of.
+class FakeLoader : public Ledra::DllLoader {
+ public:
+  bool loadDLL(const std::wstring& path, HMODULE* handle) override {
+    loads.push_back(path);
+    *handle = loadSucceeds ? fakeModule() : nullptr;
+    return loadSucceeds;
+  }
+  FARPROC getProcAddress(HMODULE, const char* name) override {
+    lookups.push_back(name);
+    return exports.count(name) ? &entryPoint : nullptr;
+  }
+  bool freeLibrary(HMODULE module) override {
+    frees.push_back(module);
+    return freeSucceeds;
+  }
+
+  bool loadSucceeds = true;
+  bool freeSucceeds = true;
+  std::set<std::string> exports = {"CreateObject", "ReleaseObject", "GetVersionStr", "GetVersionNum"};
+  std::vector<std::wstring> loads;
+  std::vector<std::string> lookups;
+  std::vector<HMODULE> frees;
+};
+
+// Replaces "$(Libs)" by C:\libs\ and nothing else.
+class FakeExpander : public Ledra::PathHelpers {
+ public:
+  bool expandMacros(std::wstring& text) override {
+    const size_t at = text.find(L"$(Libs)");
+    if (at != std::wstring::npos) text.replace(at, 7, L"C:\\libs\\");
+    return succeeds;
+  }
+  bool succeeds = true;
+};
+
+// Only the listed paths exist.
+class FakeSearch : public Ledra::PathSearch {
+ public:
+  bool checkIfExists(const std::wstring& path) override { return existing.count(path) != 0; }
+  std::set<std::wstring> existing;
+};
+
+class FakeVersion : public Basalt::FileVersionInfo {
+ public:
+  bool read(const std::wstring& path) override {
+    reads.push_back(path);
+    return hasResource;
+  }
+  std::wstring fileVersion() const override { return version; }
+  bool hasResource = true;
+  std::wstring version = L"1.0.0.1";
+  std::vector<std::wstring> reads;
+};
+
+class FakeBlockList : public Ledra::BlockListKey {
+ public:
+  bool open(const std::wstring& subKey) override {
+    opened.push_back(subKey);
+    return keyExists;
+  }
+  bool readString(const std::wstring& name, std::wstring& value) override {
+    const auto found = values.find(name);
+    if (found == values.end()) return false;
+    value = found->second;
+    return true;
+  }
+  bool keyExists = true;
+  std::map<std::wstring, std::wstring> values;
+  std::vector<std::wstring> opened;
+};
+
+struct Fixture {
+  std::shared_ptr<FakeLoader> loader = std::make_shared<FakeLoader>();
+  std::shared_ptr<FakeExpander> expander = std::make_shared<FakeExpander>();
+  std::shared_ptr<FakeSearch> search = std::make_shared<FakeSearch>();
+  std::shared_ptr<FakeVersion> version = std::make_shared<FakeVersion>();
+  std::shared_ptr<FakeBlockList> blockList = std::make_shared<FakeBlockList>();
+
+  // Builds the library; returns the exception text, or "" when it stands.
+  std::string construct(const std::wstring& name, std::vector<std::wstring> folders,
+                        std::unique_ptr<Ledra::SharedLibrary>* out = nullptr) {
+    try {
+      auto library = std::make_unique<Ledra::SharedLibrary>(Ledra::LibraryInfo{name, std::move(folders)},
+                                                            loader, expander, search, version, blockList);
+      if (out != nullptr) *out = std::move(library);
+      return "";
+    } catch (const Ledra::ModuleException& e) {
+      return e.what();
+    }
+  }
+};
+
+TEST(SharedLibrary, LoadsFromFirstFolderHoldingTheFileAndImportsAllFourInOrder) {
+  Fixture f;
+  f.search->existing = {L"C:\\libs\\\\Plugin.dll", L"D:\\other\\Plugin.dll"};
+  std::unique_ptr<Ledra::SharedLibrary> library;
+  ASSERT_EQ(f.construct(L"Plugin.dll", {L"C:\\missing", L"$(Libs)", L"D:\\other"}, &library), "");
+  EXPECT_EQ(f.search->getSearchPaths(),
+            (std::vector<std::wstring>{L"C:\\missing", L"C:\\libs\\", L"D:\\other"}));
+  EXPECT_EQ(f.loader->loads, (std::vector<std::wstring>{L"C:\\libs\\Plugin.dll"}));
+  EXPECT_TRUE(logHasMessage(L"Loading Plugin.dll from C:\\libs."));
+  EXPECT_EQ(f.loader->lookups,
+            (std::vector<std::string>{"CreateObject", "ReleaseObject", "GetVersionStr", "GetVersionNum"}));
+  for (size_t i = 0; i < 4; ++i)
+    EXPECT_EQ(library->getFunctions()[i], reinterpret_cast<FARPROC>(&entryPoint));
+  EXPECT_EQ(library->module(), fakeModule());
+
+  library.reset();
+  EXPECT_EQ(f.loader->frees, (std::vector<HMODULE>{fakeModule()}));
+}
+
+TEST(SharedLibrary, BlockListDecidesByTheFileVersionValue) {
+  const struct {
+    const wchar_t* what;
+    const wchar_t* name;
+    bool hasResource;
+    const wchar_t* version;
+    bool keyExists;
+    std::map<std::wstring, std::wstring> values;
+    bool blocked;
+  } cases[] = {
+      {L"listed version", L"Plugin.dll", true, L"1.0.0.1", true, {{L"1.0.0.1", L"1.0.0.1"}}, true},
+      {L"listed, other data", L"Plugin.dll", true, L"1.0.0.1", true, {{L"1.0.0.1", L"1.0.0.2"}}, false},
+      {L"data differs in case", L"Plugin.dll", true, L"1.0.0.a", true, {{L"1.0.0.a", L"1.0.0.A"}}, false},
+      {L"other version listed", L"Plugin.dll", true, L"1.0.0.1", true, {{L"2.0.0.0", L"2.0.0.0"}}, false},
+      {L"no version resource", L"Plugin.dll", false, L"1.0.0.1", true, {{L"1.0.0.1", L"1.0.0.1"}}, false},
+      {L"no list key", L"Plugin.dll", true, L"1.0.0.1", false, {{L"1.0.0.1", L"1.0.0.1"}}, false},
+      {L"no FileVersion, key present", L"Plugin.dll", true, L"", true, {}, true},
+      {L"core, mixed case", L"MessageBus.dll", true, L"1.0.0.1", true, {{L"1.0.0.1", L"1.0.0.1"}}, false},
+      {L"core, upper case", L"MESSAGEBUS.DLL", true, L"1.0.0.1", true, {{L"1.0.0.1", L"1.0.0.1"}}, false},
+      {L"core settings", L"SettingsManager.dll", true, L"1.0.0.1", true, {{L"1.0.0.1", L"1.0.0.1"}}, false},
+      {L"core monitor", L"SystemMonitor.dll", true, L"1.0.0.1", true, {{L"1.0.0.1", L"1.0.0.1"}}, false},
+      {L"core manager", L"moduleMANAGER.dll", true, L"1.0.0.1", true, {{L"1.0.0.1", L"1.0.0.1"}}, false},
+  };
+  for (const auto& c : cases) {
+    Fixture f;
+    f.version->hasResource = c.hasResource;
+    f.version->version = c.version;
+    f.blockList->keyExists = c.keyExists;
+    f.blockList->values = c.values;
+    const std::wstring name = c.name;
+    f.search->existing = {L"C:\\Libs\\" + name};
+    const std::string error = f.construct(name, {L"C:\\Libs"});
+
+    EXPECT_EQ(error, c.blocked ? "Failed to load library" : "") << c.what;
+    EXPECT_EQ(f.loader->loads.empty(), c.blocked) << c.what;
+    std::wstring lower = name;
+    for (auto& ch : lower) ch = static_cast<wchar_t>(towlower(ch));
+    const bool core = lower == L"messagebus.dll" || lower == L"settingsmanager.dll" ||
+                      lower == L"systemmonitor.dll" || lower == L"modulemanager.dll";
+    if (core) {
+      EXPECT_TRUE(f.version->reads.empty()) << c.what;
+      EXPECT_TRUE(f.blockList->opened.empty()) << c.what;
+    } else {
+      EXPECT_EQ(f.version->reads, (std::vector<std::wstring>{L"c:\\libs\\" + lower})) << c.what;
+      EXPECT_EQ(f.blockList->opened,
+                c.hasResource ? std::vector<std::wstring>{L"SOFTWARE\\Brenix\\Kiln\\List\\" + lower}
+                              : std::vector<std::wstring>{})
+          << c.what;
+    }
+    if (c.blocked) {
+      EXPECT_TRUE(logHasMessage(L"Blocked library: C:\\Libs\\" + name + L".")) << c.what;
+      EXPECT_TRUE(logHasMessage(L"Failed to load library: " + name + L". Throwing ModuleException."))
+          << c.what;
+    }
+  }
+}
+
+TEST(SharedLibrary, FolderThatCannotBeExpandedStopsTheLoad) {
+  Fixture f;
+  f.expander->succeeds = false;
+  f.search->existing = {L"C:\\a\\Expand.dll"};
+  EXPECT_EQ(f.construct(L"Expand.dll", {L"C:\\a"}), "Failed to load library");
+  EXPECT_TRUE(f.search->getSearchPaths().empty());
+  EXPECT_TRUE(f.loader->loads.empty());
+  EXPECT_TRUE(logHasMessage(L"Failed to resolve file path, C:\\a, for library: Expand.dll."));
+}
+
+TEST(SharedLibrary, LibraryInNoFolderThrows) {
+  Fixture f;
+  EXPECT_EQ(f.construct(L"Nowhere.dll", {L"C:\\a", L"C:\\b"}), "Failed to load library");
+  EXPECT_TRUE(f.loader->loads.empty());
+  EXPECT_TRUE(logHasMessage(L"Failed to find valid path for library: Nowhere.dll."));
+  EXPECT_TRUE(logHasMessage(L"Failed to load library: Nowhere.dll. Throwing ModuleException."));
+}
+
+TEST(SharedLibrary, FailedLoadThrows) {
+  Fixture f;
+  f.loader->loadSucceeds = false;
+  f.search->existing = {L"C:\\a\\Refused.dll"};
+  EXPECT_EQ(f.construct(L"Refused.dll", {L"C:\\a"}), "Failed to load library");
+  EXPECT_TRUE(f.loader->frees.empty());
+  EXPECT_TRUE(logHasMessage(L"Failed to load library: Refused.dll."));
+}
+
+TEST(SharedLibrary, MissingEntryPointFreesTheLibraryAndThrows) {
+  const struct {
+    const char* missing;
+    std::vector<std::string> lookups;
+  } cases[] = {
+      {"GetVersionNum", {"CreateObject", "ReleaseObject", "GetVersionStr", "GetVersionNum"}},
+      {"ReleaseObject", {"CreateObject", "ReleaseObject"}},
+  };
+  for (const auto& c : cases) {
+    Fixture f;
+    f.loader->exports.erase(c.missing);
+    f.search->existing = {L"C:\\a\\Partial.dll"};
+    EXPECT_EQ(f.construct(L"Partial.dll", {L"C:\\a"}), "Failed to import functions from library")
+        << c.missing;
+    EXPECT_EQ(f.loader->lookups, c.lookups) << c.missing;
+    EXPECT_EQ(f.loader->frees, (std::vector<HMODULE>{fakeModule()})) << c.missing;
+    EXPECT_TRUE(logHasMessage(L"Failed to load " + std::wstring(c.missing, c.missing + strlen(c.missing)) +
+                              L" function from library: Partial.dll."));
+  }
+  EXPECT_TRUE(
+      logHasMessage(L"Failed to import functions from library: Partial.dll. Throwing ModuleException."));
+}
+
+TEST(SharedLibrary, FailedReleaseIsLoggedNotThrown) {
+  Fixture f;
+  f.loader->freeSucceeds = false;
+  f.search->existing = {L"C:\\a\\Sticky.dll"};
+  std::unique_ptr<Ledra::SharedLibrary> library;
+  ASSERT_EQ(f.construct(L"Sticky.dll", {L"C:\\a"}, &library), "");
+  EXPECT_NO_THROW(library.reset());
+  EXPECT_EQ(f.loader->frees.size(), 1u);
+  EXPECT_TRUE(logHasMessage(L"Failed to free library: Sticky.dll."));
+}
+
+}  // namespace

@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <softpub.h>
+#include <wintrust.h>
+
+#include <memory>
+
+#include "dll/SharedLibrary.h"
+#include "dll/TrustCheck.h"
+#include "module/ModuleException.h"
+#include "tests/wrappers/TestLogging.h"
+#include "wrappers/ScopedHandle.h"
+
+namespace {
+
+using tarn_test::logHasMessage;
+using tarn_test::programFolder;
+
+std::wstring inProgramFolder(const std::wstring& relative) { return programFolder() + relative; }
+
+bool isLoaded(const std::wstring& path) { return ::GetModuleHandleW(path.c_str()) != nullptr; }
+
+// The real system layer, counting the loads it is asked for.
+class CountingDllAPI : public Ledra::DllAPI {
+ public:
+  bool loadLibrary(const std::wstring& path, HMODULE* out) override {
+    ++loads;
+    return DllAPI::loadLibrary(path, out);
+  }
+  int loads = 0;
+};
+
+TEST(TrustCheck, EmptyPathIsAnInvalidParameter) {
+  EXPECT_EQ(Ledra::checkTrustedSignature(L""), 87u);
+  Ledra::DllAPI api;
+  EXPECT_FALSE(api.isTrusted(L""));
+  HMODULE module = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(1));
+  EXPECT_FALSE(api.loadLibrary(L"", &module));
+  EXPECT_EQ(::GetLastError(), 87u);
+  EXPECT_EQ(module, nullptr);
+  EXPECT_TRUE(logHasMessage(L"LoadLibrary Failed. GLE: 87"));
+}
+
+TEST(TrustCheck, SignedLibraryOfTheTrustedPublisherPasses) {
+  EXPECT_EQ(Ledra::checkTrustedSignature(inProgramFolder(L"TarnTestLib.dll")), 0u);
+  EXPECT_TRUE(Ledra::DllAPI().isTrusted(inProgramFolder(L"TarnTestLib.dll")));
+  EXPECT_EQ(Ledra::checkTrustedSignature(inProgramFolder(L"TarnTestLibNoVersionNum.dll")), 0u);
+}
+
+TEST(TrustCheck, UnsignedTamperedAndRogueCopiesAreRefusedAndNotLoaded) {
+  const struct {
+    const wchar_t* folder;
+    const wchar_t* name;
+    uint32_t code;
+  } cases[] = {
+      {L"trust_unsigned", L"TarnTestLibUnsigned.dll", static_cast<uint32_t>(TRUST_E_NOSIGNATURE)},
+      {L"trust_tampered", L"TarnTestLibTampered.dll", static_cast<uint32_t>(TRUST_E_BAD_DIGEST)},
+      {L"trust_rogue", L"TarnTestLibRogue.dll", static_cast<uint32_t>(TRUST_E_SUBJECT_NOT_TRUSTED)},
+  };
+  for (const auto& c : cases) {
+    const std::wstring path = inProgramFolder(std::wstring(c.folder) + L"\\" + c.name);
+    ASSERT_NE(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << c.name;
+    EXPECT_EQ(Ledra::checkTrustedSignature(path), c.code) << c.name;
+    EXPECT_FALSE(Ledra::DllAPI().isTrusted(path)) << c.name;
+
+    std::string error;
+    try {
+      Ledra::SharedLibrary library(Ledra::LibraryInfo{c.name, {std::wstring(L"$(App.Folder)") + c.folder}});
+    } catch (const Ledra::ModuleException& e) {
+      error = e.what();
+    }
+    EXPECT_EQ(error, "Failed to load library") << c.name;
+    EXPECT_FALSE(isLoaded(path)) << c.name;
+    EXPECT_TRUE(logHasMessage(L"LoadLibrary Failed. GLE: " + std::to_wstring(c.code))) << c.name;
+    EXPECT_TRUE(logHasMessage(std::wstring(L"Failed to load library: ") + c.name + L".")) << c.name;
+  }
+}
+
+TEST(SharedLibraryOnDisk, SignedLibraryLoadsIsSharedByReferenceAndUnloads) {
+  const std::wstring path = inProgramFolder(L"TarnTestLib.dll");
+  ASSERT_FALSE(isLoaded(path));
+  {
+    // The folder is written with a trailing backslash: the log shows it without.
+    Ledra::SharedLibrary library(Ledra::LibraryInfo{L"TarnTestLib.dll", {L"C:\\nowhere", L"$(App.Folder)"}});
+    ASSERT_TRUE(isLoaded(path));
+    std::wstring folder = programFolder();
+    folder.pop_back();
+    EXPECT_TRUE(logHasMessage(L"Loading TarnTestLib.dll from " + folder + L"."));
+
+    using GetVersionNumFn = unsigned (*)();
+    using GetVersionStrFn = const wchar_t* (*)();
+    FARPROC* functions = library.getFunctions();
+    EXPECT_EQ(reinterpret_cast<GetVersionNumFn>(
+                  reinterpret_cast<void*>(functions[Ledra::SharedLibrary::kGetVersionNum]))(),
+              1020304u);
+    EXPECT_STREQ(reinterpret_cast<GetVersionStrFn>(
+                     reinterpret_cast<void*>(functions[Ledra::SharedLibrary::kGetVersionStr]))(),
+                 L"1.2.3.4");
+    EXPECT_EQ(functions[Ledra::SharedLibrary::kCreateObject],
+              ::GetProcAddress(library.module(), "CreateObject"));
+
+    // Already in the process: taken with its count raised, no new load.
+    auto api = std::make_shared<CountingDllAPI>();
+    Ledra::DllLoader loader(api);
+    HMODULE again = nullptr;
+    ASSERT_TRUE(loader.loadDLL(path, &again));
+    EXPECT_EQ(again, library.module());
+    EXPECT_EQ(api->loads, 0);
+    EXPECT_TRUE(loader.freeLibrary(again));
+    EXPECT_TRUE(isLoaded(path));  // the library's own reference still holds it
+  }
+  EXPECT_FALSE(isLoaded(path));
+}
+
+TEST(SharedLibraryOnDisk, LibraryWithoutGetVersionNumIsFreedAndThrows) {
+  const std::wstring path = inProgramFolder(L"TarnTestLibNoVersionNum.dll");
+  std::string error;
+  try {
+    Ledra::SharedLibrary library(Ledra::LibraryInfo{L"TarnTestLibNoVersionNum.dll", {L"$(App.Folder)"}});
+  } catch (const Ledra::ModuleException& e) {
+    error = e.what();
+  }
+  EXPECT_EQ(error, "Failed to import functions from library");
+  EXPECT_FALSE(isLoaded(path));
+  EXPECT_TRUE(
+      logHasMessage(L"Failed to load GetVersionNum function from library: TarnTestLibNoVersionNum.dll."));
+}
+
+// The block list as the installation writes it: HKLM\SOFTWARE\Brenix\Kiln\List\<name>.
+class BlockListEntry {
+ public:
+  explicit BlockListEntry(const std::wstring& lowerName)
+      : path_(L"SOFTWARE\\Brenix\\Kiln\\List\\" + lowerName) {
+    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                      key_.receive(), nullptr);
+  }
+  ~BlockListEntry() {
+    key_.reset();
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, path_.c_str());
+  }
+  void set(const std::wstring& name, const std::wstring& text) {
+    ASSERT_EQ(
+        ::RegSetValueExW(key_.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
+        ERROR_SUCCESS);
+  }
+
+ private:
+  std::wstring path_;
+  Ledra::ScopedRegKey key_;
+};
+
+TEST(SharedLibraryOnDisk, RegistryBlockListRefusesOnlyTheListedVersion) {
+  const std::wstring path = inProgramFolder(L"blocklist\\TarnBlockListTest.dll");
+  const Ledra::LibraryInfo info{L"TarnBlockListTest.dll", {L"$(App.Folder)blocklist"}};
+  BlockListEntry entry(L"tarnblocklisttest.dll");
+
+  entry.set(L"1.2.3.4", L"1.2.3.4");
+  EXPECT_THROW(Ledra::SharedLibrary{info}, Ledra::ModuleException);
+  EXPECT_FALSE(isLoaded(path));
+  EXPECT_TRUE(logHasMessage(L"Blocked library: " + path + L"."));
+
+  entry.set(L"1.2.3.4", L"0.0.0.0");
+  Ledra::SharedLibrary library(info);
+  EXPECT_TRUE(isLoaded(path));
+}
+
+}  // namespace
