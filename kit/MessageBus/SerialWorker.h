@@ -1,0 +1,55 @@
+// One thread that runs posted tasks one after another, in the order posted.
+// Each subscription and each handle's reply completions get their own, so a
+// subscriber that blocks holds up only itself.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace KilnBus {
+
+class SerialWorker {
+ public:
+  SerialWorker();
+  // Stops the worker (see stop()).
+  ~SerialWorker();
+
+  SerialWorker(const SerialWorker&) = delete;
+  SerialWorker& operator=(const SerialWorker&) = delete;
+
+  // Queues a task; false (and nothing queued) once the worker is stopped.
+  bool post(std::function<void()> task);
+
+  // Drops the queued tasks and waits for the running one to finish. Called on
+  // the worker's own thread (from inside a task) it cannot wait for itself: the
+  // thread then ends on its own when that task returns.
+  void stop();
+
+  // For a process that tears the library down with the worker still running:
+  // lets the thread go without waiting (waiting there could hold the loader).
+  void abandon();
+
+  bool onWorkerThread() const;
+
+ private:
+  struct State {
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::deque<std::function<void()>> tasks;
+    bool stopping = false;
+  };
+
+  static void run(const std::shared_ptr<State>& state);
+  void markStopping();
+
+  std::shared_ptr<State> state_;
+  std::mutex threadMutex_;  // guards thread_ between concurrent stop() calls
+  std::thread thread_;
+  std::thread::id threadId_;
+};
+
+}  // namespace KilnBus
