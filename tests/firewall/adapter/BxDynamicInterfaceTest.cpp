@@ -1,0 +1,110 @@
+// The result bag: which names it knows, the codes it answers, what it keeps,
+// and the module lock its counted form holds.
+#include <gtest/gtest.h>
+
+#include "firewall/adapter/CountedBxDynamicInterface.h"
+#include "firewall/adapter/ModuleLock.h"
+#include "tests/firewall/adapter/FakeConfig.h"
+
+namespace {
+
+using Brenix::BxDynamicInterface;
+using Brenix::ScopedVariant;
+
+HRESULT idOf(IDispatch& bag, const wchar_t* name, DISPID& id, REFIID riid = IID_NULL) {
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  return bag.GetIDsOfNames(riid, names, 1, 1024, &id);
+}
+
+HRESULT invoke(IDispatch& bag, DISPID id, WORD flags, VARIANT* result, VARIANT* arg = nullptr,
+               REFIID riid = IID_NULL) {
+  DISPPARAMS params = {arg, nullptr, arg ? 1u : 0u, 0};
+  return bag.Invoke(id, riid, 1024, flags, &params, result, nullptr, nullptr);
+}
+
+TEST(AdapterBag, KnowsExactlyTheTableNamesByIndex) {
+  BxDynamicInterface bag;
+  const std::pair<const wchar_t*, DISPID> hits[] = {
+      {L"bEnableUiVisible", 0}, {L"Level", 26}, {L"SytemServiceID", 28}, {L"IPId", 30}};
+  for (const auto& [name, expected] : hits) {
+    DISPID id = -5;
+    EXPECT_EQ(S_OK, idOf(bag, name, id));
+    EXPECT_EQ(expected, id) << name;
+  }
+  for (const wchar_t* miss : {L"level", L"SystemServiceID", L"bEnable ", L""}) {
+    DISPID id = -5;
+    EXPECT_EQ(2, idOf(bag, miss, id)) << miss;
+    EXPECT_EQ(-5, id);  // a miss writes nothing
+  }
+  DISPID id = -5;
+  EXPECT_EQ(static_cast<HRESULT>(0x80020001), idOf(bag, L"Level", id, IID_IDispatch));
+  EXPECT_EQ(-5, id);
+}
+
+TEST(AdapterBag, AnswersDocumentedCodes) {
+  BxDynamicInterface bag;
+  ScopedVariant result, level(3);
+  UINT count = 0;
+  EXPECT_EQ(S_OK, bag.GetTypeInfoCount(&count));
+  EXPECT_EQ(1u, count);
+  EXPECT_EQ(S_OK, bag.GetTypeInfo(0, 0, nullptr));
+  const HRESULT kUnknownInterface = 0x80020001, kMemberNotFound = 0x80020007;
+  EXPECT_EQ(kUnknownInterface,
+            invoke(bag, 26, DISPATCH_PROPERTYGET, result.Receive(), nullptr, IID_IDispatch));
+  EXPECT_EQ(kMemberNotFound, invoke(bag, 31, DISPATCH_PROPERTYGET, result.Receive()));
+  EXPECT_EQ(kMemberNotFound, invoke(bag, -1, DISPATCH_PROPERTYGET, result.Receive()));
+  EXPECT_EQ(232, invoke(bag, 26, DISPATCH_PROPERTYGET, result.Receive()));  // never put
+  ASSERT_EQ(S_OK, invoke(bag, 26, DISPATCH_PROPERTYPUT, nullptr, level.AsInOut()));
+  EXPECT_EQ(static_cast<HRESULT>(0x80070057), invoke(bag, 26, DISPATCH_PROPERTYGET, nullptr));
+  EXPECT_EQ(kMemberNotFound, invoke(bag, 26, DISPATCH_METHOD, result.Receive()));
+  EXPECT_EQ(kMemberNotFound, invoke(bag, 26, DISPATCH_METHOD | DISPATCH_PROPERTYGET, result.Receive()));
+  ASSERT_EQ(S_OK, invoke(bag, 26, DISPATCH_PROPERTYGET, result.Receive()));
+  EXPECT_EQ(VT_I4, result.type());
+  EXPECT_EQ(3, V_I4(&result.get()));
+}
+
+TEST(AdapterBag, PutReplacesTheValueAndEveryGetIsACopy) {
+  BxDynamicInterface bag;
+  ScopedVariant first(L"first"), second(L"second"), read, again;
+  ASSERT_EQ(S_OK, invoke(bag, 16, DISPATCH_PROPERTYPUT, nullptr, first.AsInOut()));
+  ASSERT_EQ(S_OK, invoke(bag, 16, DISPATCH_PROPERTYPUT, nullptr, second.AsInOut()));
+  ASSERT_EQ(S_OK, invoke(bag, 16, DISPATCH_PROPERTYGET, read.Receive()));
+  ASSERT_EQ(S_OK, invoke(bag, 16, DISPATCH_PROPERTYGET, again.Receive()));
+  ASSERT_EQ(VT_BSTR, read.type());
+  EXPECT_STREQ(L"second", V_BSTR(&read.get()));
+  EXPECT_NE(V_BSTR(&second.get()), V_BSTR(&read.get()));
+  EXPECT_NE(V_BSTR(&read.get()), V_BSTR(&again.get()));
+}
+
+TEST(AdapterBag, DestructionReleasesStoredObjects) {
+  FakeConfig held;
+  {
+    BxDynamicInterface bag;
+    ScopedVariant object;
+    object.SetDispatch(held.dispatch());
+    ASSERT_EQ(S_OK, invoke(bag, 8, DISPATCH_PROPERTYPUT, nullptr, object.AsInOut()));
+    object.Reset();
+    EXPECT_EQ(2, held.refs());  // the bag's copy
+  }
+  EXPECT_EQ(1, held.refs());
+}
+
+TEST(AdapterBag, OnlyTheCountedFormHoldsTheModuleLockAndOnlyWhileReferenced) {
+  ASSERT_EQ(0, Brenix::moduleLockCount());
+  {
+    BxDynamicInterface stackBag;
+    EXPECT_EQ(1u, stackBag.AddRef());
+    EXPECT_EQ(1u, stackBag.Release());
+    EXPECT_EQ(0, Brenix::moduleLockCount());
+
+    auto bag = Brenix::CountedBxDynamicInterface::create();
+    ASSERT_TRUE(bag);
+    Microsoft::WRL::ComPtr<IDispatch> other;
+    ASSERT_EQ(S_OK, bag.As(&other));
+    bag.Reset();
+    EXPECT_EQ(1, Brenix::moduleLockCount());  // still referenced
+  }
+  EXPECT_EQ(0, Brenix::moduleLockCount());
+}
+
+}  // namespace

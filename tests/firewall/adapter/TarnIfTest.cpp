@@ -1,0 +1,220 @@
+// Brenix::TarnIf against in-process fakes of the component: the success rule,
+// boolean reads, the enumerator, rule addresses, and that every reference the
+// adapter takes is given back on success and failure alike.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "firewall/adapter/ModuleLock.h"
+#include "firewall/adapter/TarnIf.h"
+#include "firewall/adapter/TarnModuleUtil.h"
+#include "tests/firewall/adapter/FakeConfig.h"
+#include "tests/firewall/adapter/FakeConfigCollection.h"
+#include "tests/firewall/adapter/FakeEnumVariant.h"
+#include "tests/firewall/adapter/FakeFWSettings.h"
+#include "tests/firewall/adapter/FakePersonalFirewallConfig.h"
+
+namespace {
+
+using Brenix::ScopedVariant;
+using Microsoft::WRL::ComPtr;
+
+constexpr uint32_t kUnsuccessful = 0x80000002;
+
+// Hands out the fake firewall object, or refuses as verified creation would.
+struct FakeCreator : Brenix::ComponentCreator {
+  HRESULT create(REFCLSID clsid, REFIID riid, void** out) override {
+    *out = nullptr;
+    if (!IsEqualCLSID(clsid, CLSID_BxPersonalFirewallConfig)) return REGDB_E_CLASSNOTREG;
+    return FAILED(refuse) ? refuse : firewall->QueryInterface(riid, out);
+  }
+  IUnknown* firewall = nullptr;
+  HRESULT refuse = S_OK;
+};
+
+class AdapterTarnIf : public ::testing::Test {
+ protected:
+  AdapterTarnIf() { creator->firewall = &firewall; }
+  void TearDown() override {
+    firewall.answer.Reset();  // the fake's prepared answer holds a reference of its own
+    // Whatever the path, the adapter gave back every reference it took.
+    EXPECT_EQ(1, firewall.refs());
+    EXPECT_EQ(1, config.refs());
+    EXPECT_EQ(1, collection.refs());
+    EXPECT_EQ(1, enumerator.refs());
+    EXPECT_EQ(1, settings.refs());
+    EXPECT_EQ(0, Brenix::moduleLockCount());
+  }
+  uint32_t setState(long state, long reenable) {
+    ScopedVariant stateValue(state), reenableValue(reenable);
+    return tarnIf.set_firewall_state(stateValue.get(), reenableValue.get(), ComPtr<IBxFWSettings>(&settings));
+  }
+
+  FakePersonalFirewallConfig firewall;
+  FakeConfig config;
+  FakeConfigCollection collection;
+  FakeEnumVariant enumerator;
+  FakeFWSettings settings;
+  std::shared_ptr<FakeCreator> creator = std::make_shared<FakeCreator>();
+  Brenix::TarnIf tarnIf{creator};
+};
+
+TEST_F(AdapterTarnIf, SettingsCallSucceedsOnlyWhenHresultAndMaskedResultAreZero) {
+  const struct {
+    HRESULT hr;
+    long result;
+    uint32_t status;
+  } cases[] = {{S_OK, 0, 0},
+               {S_OK, 0x20000, 0},
+               {S_OK, 0x7FFE0000, 0},
+               {S_OK, 5, kUnsuccessful},
+               {S_OK, 0x10000, kUnsuccessful},
+               {S_OK, -1, kUnsuccessful},
+               {S_FALSE, 0, kUnsuccessful},
+               {E_FAIL, 0, kUnsuccessful}};
+  for (const auto& c : cases) {
+    settings.hr = c.hr;
+    settings.result = c.result;
+    EXPECT_EQ(c.status, setState(1, 30)) << std::hex << c.hr << " " << c.result;
+    EXPECT_EQ(1, settings.refs());
+  }
+  // The data arrive in order, then the bag as a dispatch VARIANT.
+  EXPECT_EQ(1, V_I4(&settings.lastState.get()));
+  EXPECT_EQ(30, V_I4(&settings.lastReenableTime.get()));
+  EXPECT_EQ(VT_DISPATCH, settings.lastDescType);
+}
+
+TEST_F(AdapterTarnIf, SettingsCallReadsTheBagOnlyAfterSuccess) {
+  auto call = [](IBxFWSettings* fw, const VARIANT& desc, long* result) {
+    return fw->SetFirewallState(VARIANT{}, VARIANT{}, desc, result);
+  };
+  for (long componentResult : {0L, 3L}) {
+    settings.result = componentResult;
+    int reads = 0;
+    bool successful = false;
+    long result = 99;  // the caller's own result variable receives the component's code
+    uint32_t status = tarnIf.callSettings(
+        ComPtr<IBxFWSettings>(&settings), {L"Brenix::TarnIf::test", L"null", L"failed %x %d"}, call,
+        [&](const VARIANT& desc) {
+          ++reads;
+          EXPECT_TRUE(Brenix::tarn_moduleutil::get_property_byname(desc, L"successful", successful));
+        },
+        &result);
+    EXPECT_EQ(componentResult, result);
+    EXPECT_EQ(componentResult == 0 ? 0u : kUnsuccessful, status);
+    EXPECT_EQ(componentResult == 0 ? 1 : 0, reads);
+    EXPECT_EQ(componentResult == 0, successful);
+  }
+  EXPECT_EQ(kUnsuccessful, tarnIf.callSettings(nullptr, {L"f", L"null", L"failed"}, call, [](const VARIANT&) {
+    ADD_FAILURE() << "read without settings";
+  }));
+}
+
+TEST_F(AdapterTarnIf, OnlyVariantTrueConfigValuesReadAsTrue) {
+  firewall.answer.SetDispatch(config.dispatch());
+  for (const auto& [stored, expected] : {std::make_pair(VARIANT_TRUE, true), std::make_pair<short>(1, false),
+                                         std::make_pair(VARIANT_FALSE, false)}) {
+    config.value.SetBool(false);
+    V_BOOL(config.value.AsInOut()) = stored;
+    bool enabled = !expected;
+    EXPECT_EQ(0u, tarnIf.GetFirewallState(enabled));
+    EXPECT_EQ(expected, enabled) << stored;
+    EXPECT_EQ(114, firewall.lastConfigId);
+    EXPECT_EQ(0, config.lastId);
+    enabled = !expected;
+    EXPECT_EQ(0u, tarnIf.GetHipsState(enabled));
+    EXPECT_EQ(expected, enabled);
+    EXPECT_EQ(100, firewall.lastConfigId);
+    EXPECT_EQ(9, config.lastId);
+  }
+}
+
+TEST_F(AdapterTarnIf, ConfigValueReadFailsAtEveryBrokenStep) {
+  bool value = false;
+  creator->refuse = E_ACCESSDENIED;
+  EXPECT_EQ(kUnsuccessful, tarnIf.GetFirewallConfigValue(114, 0, value));
+  creator->refuse = S_OK;
+  firewall.answer.SetLong(7);  // not an object
+  EXPECT_EQ(kUnsuccessful, tarnIf.GetFirewallConfigValue(114, 0, value));
+  firewall.answer.SetDispatch(collection.dispatch());  // an object without IBxConfig
+  EXPECT_EQ(kUnsuccessful, tarnIf.GetFirewallConfigValue(114, 0, value));
+  firewall.answer.SetDispatch(config.dispatch());
+  firewall.result = 0x4;
+  EXPECT_EQ(kUnsuccessful, tarnIf.GetFirewallConfigValue(114, 0, value));
+  firewall.result = 0;
+  config.value.SetBool(true);
+  config.result = 0x100;
+  EXPECT_EQ(kUnsuccessful, tarnIf.GetFirewallConfigValue(114, 0, value));
+  config.result = 0;
+  config.hr = E_FAIL;
+  EXPECT_EQ(kUnsuccessful, tarnIf.GetHipsState(value));
+  config.hr = S_OK;
+  config.value.SetLong(-1);  // a value of the wrong type
+  EXPECT_EQ(kUnsuccessful, tarnIf.GetFirewallConfigValue(114, 0, value));
+}
+
+TEST_F(AdapterTarnIf, EnableFirewallCallsTheMatchingOperation) {
+  EXPECT_EQ(0u, tarnIf.EnableFirewall(true));
+  EXPECT_EQ(0u, tarnIf.EnableFirewall(false));
+  EXPECT_EQ(1, firewall.enables);
+  EXPECT_EQ(1, firewall.disables);
+  firewall.result = 0x20001;
+  EXPECT_EQ(kUnsuccessful, tarnIf.EnableFirewall(true));
+  firewall.hr = E_UNEXPECTED;
+  firewall.result = 0;
+  EXPECT_EQ(kUnsuccessful, tarnIf.EnableFirewall(false));
+  creator->refuse = E_ACCESSDENIED;
+  EXPECT_EQ(kUnsuccessful, tarnIf.EnableFirewall(true));
+  EXPECT_EQ(2, firewall.enables);
+}
+
+TEST_F(AdapterTarnIf, EnumeratorStandsAtTheStartOfTheRuleCollectionOrFails) {
+  firewall.answer.SetDispatch(collection.dispatch());
+  collection.enumerator = &enumerator;
+  {
+    ComPtr<IEnumVARIANT> rules;
+    ASSERT_EQ(0u, tarnIf.get_enumerator(rules));
+    EXPECT_EQ(&enumerator, rules.Get());
+    EXPECT_EQ(1, enumerator.resets);
+    EXPECT_EQ(103, firewall.lastConfigId);
+  }
+  ComPtr<IEnumVARIANT> rules;
+  firewall.result = 0x1;
+  EXPECT_EQ(kUnsuccessful, tarnIf.get_enumerator(rules));
+  firewall.result = 0;
+  collection.hr = E_FAIL;
+  EXPECT_EQ(kUnsuccessful, tarnIf.get_enumerator(rules));
+  collection.hr = S_OK;
+  collection.enumerator = nullptr;
+  EXPECT_EQ(kUnsuccessful, tarnIf.get_enumerator(rules));
+  collection.enumerator = static_cast<IBxFWConfigCollection*>(&collection);  // not an IEnumVARIANT
+  EXPECT_EQ(kUnsuccessful, tarnIf.get_enumerator(rules));
+  firewall.answer.SetDispatch(config.dispatch());  // an object that is no collection
+  EXPECT_EQ(kUnsuccessful, tarnIf.get_enumerator(rules));
+  firewall.answer.SetBstr(L"rules");
+  EXPECT_EQ(kUnsuccessful, tarnIf.get_enumerator(rules));
+  creator->refuse = E_ACCESSDENIED;
+  EXPECT_EQ(kUnsuccessful, tarnIf.get_enumerator(rules));
+  EXPECT_FALSE(rules);
+  EXPECT_EQ(1, enumerator.resets);
+}
+
+TEST_F(AdapterTarnIf, OnlyNonEmptyAddressesWithoutColonAreIpv4) {
+  for (const auto& [address, ipv4] :
+       {std::make_pair(L"10.0.0.1", true), std::make_pair(L"", false), std::make_pair(L"fe80::1", false),
+        std::make_pair(L"::ffff:10.0.0.1", false)}) {
+    config.value.SetBstr(address);
+    EXPECT_EQ(ipv4, tarnIf.is_ipv4_rule(&config)) << address;
+    EXPECT_EQ(3, config.lastId);
+  }
+  config.value.SetBstr(nullptr);
+  EXPECT_FALSE(tarnIf.is_ipv4_rule(&config));
+  config.value.SetLong(10);  // not a text
+  EXPECT_FALSE(tarnIf.is_ipv4_rule(&config));
+  config.value.SetBstr(L"10.0.0.1");
+  config.result = 0x8;
+  EXPECT_FALSE(tarnIf.is_ipv4_rule(&config));
+  EXPECT_FALSE(tarnIf.is_ipv4_rule(nullptr));
+}
+
+}  // namespace

@@ -1,0 +1,102 @@
+// The fault switches and the BxHubHelper object.
+#include "KitTestSupport.h"
+
+#include <oleauto.h>
+#include <shlobj.h>
+
+#include <functional>
+
+namespace BxKitTest {
+namespace {
+
+using V = TestVariant;
+using FaultTest = KitTest;
+
+TEST_F(FaultTest, SwitchedFaultsFailTheirOperationUntilCleared) {
+  struct Case {
+    const wchar_t* operation;
+    bool hasResult;  // whether the operation writes a result code
+    std::function<HRESULT(KitTest&, long*)> call;
+  };
+  FakeBag bag;
+  const Case cases[] = {
+      {L"SetSecurityLevel", true,
+       [&](KitTest&, long* r) { return Settings()->SetSecurityLevel(V::Int(4).get(), bag.desc(), r); }},
+      {L"GetHips", true, [&](KitTest&, long* r) { return Settings()->GetHips(bag.desc(), r); }},
+      {L"GetConfig", true,
+       [&](KitTest&, long* r) {
+         TestVariant value;
+         return FirewallConfig()->GetConfig(kBxConfigFirewall, value.out(), r);
+       }},
+      {L"Enable", true, [&](KitTest&, long* r) { return FirewallConfig()->Enable(r); }},
+      {L"IsAdmin", false,
+       [&](KitTest&, long*) {
+         VARIANT_BOOL admin = VARIANT_FALSE;
+         return HubHelper()->IsAdmin(&admin);
+       }},
+      {L"OpenFile", false,
+       [&](KitTest&, long*) {
+         TestVariant path;
+         return HubHelper()->OpenFile(1, nullptr, path.out());
+       }},
+  };
+  for (const Case& c : cases) {
+    const std::string name(c.operation, c.operation + wcslen(c.operation));
+    SetFault(c.operation, L".hr", static_cast<DWORD>(E_ACCESSDENIED));
+    long result = 0;
+    EXPECT_EQ(c.call(*this, &result), E_ACCESSDENIED) << name;
+
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kFaultsKey);
+    result = -1;
+    EXPECT_EQ(c.call(*this, &result), S_OK) << name;
+    if (c.hasResult) {
+      EXPECT_EQ(result, 0) << name;
+      SetFault(c.operation, L".result", 0x2A);
+      EXPECT_EQ(c.call(*this, &result), S_OK) << name;
+      EXPECT_EQ(result, 0x2A) << name;
+      ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kFaultsKey);
+    }
+  }
+  // A faulted change changes nothing (the loop above left the level at 4).
+  SetFault(L"SetSecurityLevel", L".result", 7);
+  long result = 0;
+  ASSERT_HRESULT_SUCCEEDED(Settings()->SetSecurityLevel(V::Int(2).get(), bag.desc(), &result));
+  EXPECT_EQ(result, 7);
+  ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kFaultsKey);
+  FakeBag read;
+  ASSERT_HRESULT_SUCCEEDED(Settings()->GetSecurityLevel(read.desc(), &result));
+  ASSERT_NE(read.Find(L"Level"), nullptr);
+  EXPECT_EQ(read.Find(L"Level")->lVal, 4);
+}
+
+using HubHelperTest = KitTest;
+
+TEST_F(HubHelperTest, OpenFileAnswersTheConfiguredPathOrEmpty) {
+  TestVariant path;
+  ASSERT_EQ(HubHelper()->OpenFile(1, nullptr, path.out()), S_OK);
+  EXPECT_EQ(path.value().vt, VT_EMPTY);
+
+  SetMachineText(L"OpenFilePath", L"C:\\Program Files\\Tool\\tool.exe");
+  ASSERT_EQ(HubHelper()->OpenFile(1, nullptr, path.out()), S_OK);
+  ASSERT_EQ(path.value().vt, VT_ARRAY | VT_VARIANT);
+  LONG low = -1, high = -1;
+  ASSERT_HRESULT_SUCCEEDED(::SafeArrayGetLBound(path.value().parray, 1, &low));
+  ASSERT_HRESULT_SUCCEEDED(::SafeArrayGetUBound(path.value().parray, 1, &high));
+  EXPECT_EQ(low, 0);
+  EXPECT_EQ(high, 0);
+  TestVariant element;
+  LONG index = 0;
+  ASSERT_HRESULT_SUCCEEDED(::SafeArrayGetElement(path.value().parray, &index, element.out()));
+  ASSERT_EQ(element.value().vt, VT_BSTR);
+  EXPECT_STREQ(element.value().bstrVal, L"C:\\Program Files\\Tool\\tool.exe");
+}
+
+TEST_F(HubHelperTest, IsAdminAnswersTheProcessTokensMembership) {
+  VARIANT_BOOL admin = 0x1234;
+  ASSERT_EQ(HubHelper()->IsAdmin(&admin), S_OK);
+  EXPECT_EQ(admin, ::IsUserAnAdmin() ? VARIANT_TRUE : VARIANT_FALSE);
+  EXPECT_EQ(HubHelper()->IsAdmin(nullptr), E_POINTER);
+}
+
+}  // namespace
+}  // namespace BxKitTest
