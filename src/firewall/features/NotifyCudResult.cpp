@@ -1,0 +1,71 @@
+#include "firewall/features/NotifyCudResult.h"
+
+#include <oleauto.h>
+
+#include <vector>
+
+#include "firewall/adapter/ScopedVariant.h"
+
+namespace Brenix {
+namespace {
+
+void appendId(std::wstring& list, const VARIANT& element) {
+  if (!list.empty()) list += L",";
+  list += std::to_wstring(static_cast<int32_t>(V_I4(&element)));
+}
+
+std::wstring idsOfArray(SAFEARRAY* array) {
+  std::wstring list;
+  if (array == nullptr || SafeArrayGetDim(array) != 1) return list;
+  LONG lower = 0, upper = -1;
+  if (FAILED(SafeArrayGetLBound(array, 1, &lower)) || FAILED(SafeArrayGetUBound(array, 1, &upper))) return list;
+  for (LONG index = lower; index <= upper; ++index) {
+    ScopedVariant element;
+    if (SUCCEEDED(SafeArrayGetElement(array, &index, element.Receive()))) appendId(list, element.get());
+  }
+  return list;
+}
+
+bool getDispatchProperty(IDispatch* object, const std::wstring& name, ScopedVariant& value) {
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name.c_str())};
+  DISPID id = 0;
+  if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return false;
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  return SUCCEEDED(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+                                  value.Receive(), nullptr, nullptr));
+}
+
+std::wstring idsOfObject(IDispatch* object) {
+  std::wstring list;
+  ScopedVariant length;
+  if (object == nullptr || !getDispatchProperty(object, L"length", length)) return list;
+  const int32_t count = static_cast<int32_t>(V_I4(&length.get()));
+  for (int32_t index = 0; index < count; ++index) {
+    ScopedVariant element;
+    if (getDispatchProperty(object, std::to_wstring(index), element)) appendId(list, element.get());
+  }
+  return list;
+}
+
+}  // namespace
+
+std::wstring Notify_cud_result::idList(const VARIANT& id) {
+  switch (V_VT(&id)) {
+    case VT_I4: return std::to_wstring(static_cast<int32_t>(V_I4(&id)));
+    case VT_ARRAY | VT_VARIANT: return idsOfArray(V_ARRAY(&id));
+    case VT_BYREF | VT_ARRAY | VT_VARIANT: return idsOfArray(V_ARRAYREF(&id) ? *V_ARRAYREF(&id) : nullptr);
+    case VT_DISPATCH: return idsOfObject(V_DISPATCH(&id));
+    default: return L"";
+  }
+}
+
+void Notify_cud_result::build(int32_t featureId, int32_t functionId, const VARIANT& id, bool successful,
+                              int32_t errorCode) {
+  setBool(L"Successful", successful);
+  setInt(L"ErrCode", errorCode);
+  setInt(L"feature_id", featureId);
+  setInt(L"func_id", functionId);
+  setString(L"id_list", idList(id));
+}
+
+}  // namespace Brenix

@@ -1,0 +1,405 @@
+// The firewall module core: subscriptions, the work queue and its worker, the
+// state handlers, the ignore-firewall property and the unload watchdog.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "firewall/TarnModuleImpl.h"
+#include "message/Message.h"
+#include "tests/firewall/FakeComponent.h"
+#include "tests/firewall/FakeServices.h"
+
+namespace {
+
+using namespace Ledra;
+using tarn_test::FakeBus;
+using tarn_test::FakeCreator;
+using tarn_test::FakeFirewall;
+using tarn_test::FakeSettingsManager;
+
+constexpr auto kDeadline = std::chrono::seconds(20);
+
+struct Host {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<DWORD> unloadThreads;
+  uint32_t answer = 0;
+  static uint32_t unload(void* context, const wchar_t*, void*) {
+    auto* host = static_cast<Host*>(context);
+    std::lock_guard<std::mutex> lock(host->mutex);
+    host->unloadThreads.push_back(GetCurrentThreadId());
+    host->changed.notify_all();
+    return host->answer;
+  }
+  size_t waitForUnloads(size_t count) {
+    std::unique_lock<std::mutex> lock(mutex);
+    changed.wait_for(lock, kDeadline, [&] { return unloadThreads.size() >= count; });
+    return unloadThreads.size();
+  }
+};
+
+std::shared_ptr<Message> message(const std::wstring& name, const std::wstring& payload, bool expectsReply = false) {
+  auto m = Message::create(name, L"ui", payload);
+  if (expectsReply) m->getHeader()->flags |= kMessageFlagExpectsReply;
+  return m;
+}
+
+class ModuleCore : public ::testing::Test {
+ protected:
+  FakeFirewall firewall;
+  std::shared_ptr<FakeCreator> creator = std::make_shared<FakeCreator>(firewall);
+  std::shared_ptr<FakeBus> bus = std::make_shared<FakeBus>();
+  std::shared_ptr<FakeSettingsManager> settings = std::make_shared<FakeSettingsManager>();
+  std::shared_ptr<Basalt::IOCContainer> container = std::make_shared<Basalt::IOCContainer>();
+  Host host;
+  std::unique_ptr<TarnModuleImpl> module;
+
+  void SetUp() override { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
+  void TearDown() override {
+    if (module) {
+      module->stop();
+      module.reset();
+    }
+    CoUninitialize();
+  }
+
+  // Builds the module as NewModule and the initialize entries would.
+  ModuleStatus create(ModuleSettings moduleSettings = {}, bool registerSettings = true) {
+    if (registerSettings) container->registerInstance<SettingsManager>(settings);
+    module = std::make_unique<TarnModuleImpl>(container, creator);
+    const auto manager = std::make_shared<internal::ModuleManagerShim>(&host, &Host::unload);
+    const ModuleStatus status = module->baseInitialize(L"Tarn", L"second", moduleSettings, manager, bus);
+    return status != 0 ? status : module->initialize();
+  }
+};
+
+TEST_F(ModuleCore, SubscribesTheFivePlainNamesPlainlyAndEveryOtherNameInSession) {
+  ASSERT_EQ(0u, create());
+  const std::set<std::wstring> plain = {L"Core.Firewall.ChangeState", L"Core.Firewall.RefreshState",
+                                        L"Core.Firewall.ProtectionStatusChange", L"Core.Firewall.HIPS.State",
+                                        L"Core.Protection.IgnoreFirewall"};
+  size_t rows = 0;
+  TarnModuleImpl::handlerRows(rows);
+  ASSERT_EQ(rows, bus->subscriptions.size());
+  std::set<std::wstring> names;
+  for (const auto& s : bus->subscriptions) {
+    names.insert(s.name);
+    EXPECT_EQ(plain.count(s.name) == 0, s.inSession) << std::wstring(s.name).size();
+  }
+  EXPECT_EQ(rows, names.size()) << "a name was subscribed twice";
+  for (const auto& name : plain) EXPECT_EQ(1u, names.count(name));
+  EXPECT_EQ(1u, names.count(L"Core.Firewall.SetState"));
+
+  EXPECT_EQ(0u, module->uninitialize());
+  std::set<std::wstring> dropped(bus->unsubscribed.begin(), bus->unsubscribed.end());
+  EXPECT_EQ(names, dropped);
+}
+
+TEST_F(ModuleCore, InitializeStopsAtTheFirstFailedSubscriptionWithTheWorkerRunning) {
+  bus->failSubscription = 3;
+  EXPECT_EQ(0x80000002u, create());
+  ASSERT_EQ(2u, bus->subscriptions.size());
+  // The worker runs: a request queued through a subscription that did succeed is answered.
+  module->callback_enqueue_message(message(L"Core.Firewall.RefreshState", L""));
+  EXPECT_NE(nullptr, bus->waitForPublished(L"Core.Firewall.State"));
+}
+
+TEST_F(ModuleCore, UninitializeTriesEveryNameAndAnswersTheLastFailure) {
+  ASSERT_EQ(0u, create());
+  bus->failUnsubscribe[L"Core.Firewall.RefreshState"] = 0x80000002;
+  bus->failUnsubscribe[L"Core.Firewall.HIPS.State"] = 0x8000000A;
+  const ModuleStatus status = module->uninitialize();
+  size_t rows = 0;
+  TarnModuleImpl::handlerRows(rows);
+  EXPECT_EQ(rows, bus->unsubscribed.size());
+  // The last failure in the table's own order wins.
+  std::wstring lastFailed;
+  for (const auto& alias : bus->unsubscribed)
+    if (bus->failUnsubscribe.count(alias)) lastFailed = alias;
+  EXPECT_EQ(bus->failUnsubscribe[lastFailed], status);
+}
+
+TEST_F(ModuleCore, ChangeStateSwitchesTheFirewallAndPublishesTheStateToEveryone) {
+  ASSERT_EQ(0u, create());
+  bus->deliver(message(L"Core.Firewall.ChangeState", L"{\"state\":\"off\"}", true));
+  const auto state = bus->waitForPublished(L"Core.Firewall.State");
+  ASSERT_NE(nullptr, state);
+  EXPECT_EQ(L"{\"state\":\"off\",\"off_by_user\":false,\"error\":false}", state->getPayload());
+  EXPECT_EQ(0u, state->getHeader()->flags & kMessageFlagReply) << "sent as a reply";
+  EXPECT_EQ(L"Tarn", state->getSender());
+  EXPECT_EQ(std::vector<std::wstring>{L"Disable"}, firewall.takeCalls());
+}
+
+TEST_F(ModuleCore, ChangeStateRefusesPayloadsItCannotRead) {
+  ASSERT_EQ(0u, create());
+  struct Case {
+    const wchar_t* payload;
+    ModuleStatus status;
+  };
+  const Case cases[] = {
+      {L"not json", MODULE_STATUS_DATA_ERROR},       {L"{}", MODULE_STATUS_DATA_ERROR},
+      {L"{\"state\":1}", MODULE_STATUS_DATA_ERROR},   {L"{\"state\":\"On\"}", MODULE_STATUS_DATA_ERROR},
+      {L"{\"state\":\"\"}", MODULE_STATUS_DATA_ERROR}, {L"[\"on\"]", MODULE_STATUS_DATA_ERROR},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.status, module->change_state(message(L"Core.Firewall.ChangeState", c.payload)));
+  }
+  EXPECT_TRUE(firewall.takeCalls().empty());
+  EXPECT_EQ(0u, bus->publishedCount(L"Core.Firewall.State"));
+}
+
+TEST_F(ModuleCore, ChangeStatePassesOnAFailedSwitchWithoutPublishing) {
+  ASSERT_EQ(0u, create());
+  firewall.switchResult = E_FAIL;
+  EXPECT_EQ(0x80000002u, module->change_state(message(L"Core.Firewall.ChangeState", L"{\"state\":\"on\"}")));
+  EXPECT_EQ(0u, bus->publishedCount(L"Core.Firewall.State"));
+}
+
+TEST_F(ModuleCore, RefreshAnswersARequestAsAReplyAndBothNamesGiveTheSameState) {
+  ASSERT_EQ(0u, create());
+  bus->deliver(message(L"Core.Firewall.RefreshState", L"", true));
+  const auto reply = bus->waitForPublished(L"Core.Firewall.State");
+  ASSERT_NE(nullptr, reply);
+  EXPECT_NE(0u, reply->getHeader()->flags & kMessageFlagReply);
+  bus->deliver(message(L"Core.Firewall.ProtectionStatusChange", L"not even json"));
+  const auto plain = bus->waitForPublished(L"Core.Firewall.State", 2);
+  ASSERT_NE(nullptr, plain);
+  EXPECT_EQ(0u, plain->getHeader()->flags & kMessageFlagReply);
+  EXPECT_EQ(L"{\"state\":\"on\",\"off_by_user\":false,\"error\":false}", reply->getPayload());
+  EXPECT_EQ(reply->getPayload(), plain->getPayload());
+}
+
+TEST_F(ModuleCore, HipsStateAnswersExactlyOneOfTwoTexts) {
+  ASSERT_EQ(0u, create());
+  firewall.hipsEnabled = true;
+  bus->deliver(message(L"Core.Firewall.HIPS.State", L"", true));
+  const auto on = bus->waitForPublished(L"HIPS.STATUS");
+  ASSERT_NE(nullptr, on);
+  {
+    std::lock_guard<std::mutex> lock(firewall.mutex);
+    firewall.hipsEnabled = false;
+  }
+  bus->deliver(message(L"Core.Firewall.HIPS.State", L""));
+  const auto off = bus->waitForPublished(L"HIPS.STATUS", 2);
+  ASSERT_NE(nullptr, off);
+  EXPECT_EQ(L"{\"hips.enabled\":true}", on->getPayload());
+  EXPECT_NE(0u, on->getHeader()->flags & kMessageFlagReply);
+  EXPECT_EQ(L"{\"hips.enabled\":false}", off->getPayload());
+}
+
+TEST_F(ModuleCore, SetStateNeedsAReenableTimeOnlyWhenSwitchingOff) {
+  ASSERT_EQ(0u, create());
+  bus->deliver(message(L"Core.Firewall.SetState", L"{\"state\":\"off\"}"));
+  bus->deliver(message(L"Core.Firewall.SetState", L"{\"state\":\"off\",\"reenable\":15}"));
+  bus->deliver(message(L"Core.Firewall.SetState", L"{\"state\":\"on\"}"));
+  bus->deliver(message(L"Core.Firewall.ChangeState", L"{\"state\":\"on\"}"));  // marks the end
+  ASSERT_NE(nullptr, bus->waitForPublished(L"Core.Firewall.State"));
+  const std::vector<std::wstring> expected = {L"SetFirewallState 11:0 3:15", L"SetFirewallState 11:-1 3:-1",
+                                              L"Enable"};
+  EXPECT_EQ(expected, firewall.takeCalls());
+  EXPECT_EQ(MODULE_STATUS_DATA_ERROR, module->set_state(message(L"Core.Firewall.SetState", L"{")));
+  EXPECT_EQ(MODULE_STATUS_INVALID_PARAMETER, module->set_state(message(L"Core.Firewall.SetState", L"{}")));
+}
+
+TEST_F(ModuleCore, HandlesMessagesOneAtATimeInArrivalOrderAndSkipsUnknownNames) {
+  ASSERT_EQ(0u, create());
+  std::mutex gate;
+  std::condition_variable opened;
+  bool open = false, entered = false;
+  firewall.onSwitch = [&] {
+    std::unique_lock<std::mutex> lock(gate);
+    if (!entered) {
+      entered = true;
+      opened.notify_all();
+      opened.wait_for(lock, kDeadline, [&] { return open; });
+    }
+  };
+  module->callback_enqueue_message(message(L"Core.Firewall.ChangeState", L"{\"state\":\"off\"}"));
+  {
+    std::unique_lock<std::mutex> lock(gate);
+    ASSERT_TRUE(opened.wait_for(lock, kDeadline, [&] { return entered; }));
+  }
+  module->callback_enqueue_message(message(L"Core.Firewall.NoSuchRequest", L"{}"));
+  module->callback_enqueue_message(message(L"Core.Firewall.ChangeState", L"{\"state\":\"on\"}"));
+  EXPECT_EQ(std::vector<std::wstring>{L"Disable"}, firewall.takeCalls()) << "ran beside the first handler";
+  {
+    std::lock_guard<std::mutex> lock(gate);
+    open = true;
+  }
+  opened.notify_all();
+  const auto second = bus->waitForPublished(L"Core.Firewall.State", 2);
+  ASSERT_NE(nullptr, second);
+  EXPECT_EQ(L"{\"state\":\"on\",\"off_by_user\":false,\"error\":false}", second->getPayload());
+  EXPECT_EQ(std::vector<std::wstring>{L"Enable"}, firewall.takeCalls());
+}
+
+TEST_F(ModuleCore, DestructionHandlesEveryQueuedMessageFirst) {
+  ASSERT_EQ(0u, create());
+  for (int i = 0; i < 50; ++i) {
+    module->callback_enqueue_message(message(L"Core.Firewall.ChangeState", i % 2 ? L"{\"state\":\"on\"}"
+                                                                                 : L"{\"state\":\"off\"}"));
+  }
+  module->stop();
+  module.reset();
+  EXPECT_EQ(50u, firewall.takeCalls().size());
+  EXPECT_EQ(50u, bus->publishedCount(L"Core.Firewall.State"));
+}
+
+TEST_F(ModuleCore, AWorkerWithoutTheSettingsObjectAsksToBeUnloadedAndNeverBlocksDestruction) {
+  creator->refuseSettings = REGDB_E_CLASSNOTREG;
+  ASSERT_EQ(0u, create());
+  ASSERT_EQ(1u, host.waitForUnloads(1));
+  EXPECT_NE(GetCurrentThreadId(), host.unloadThreads[0]);
+  module->callback_enqueue_message(message(L"Core.Firewall.RefreshState", L""));
+  module->callback_enqueue_message(message(L"Core.Firewall.RefreshState", L""));
+  module.reset();  // must return although nothing will ever handle the two messages
+  EXPECT_EQ(0u, bus->publishedCount(L"Core.Firewall.State"));
+  EXPECT_EQ(1u, host.unloadThreads.size());
+}
+
+TEST_F(ModuleCore, DestroyingAModuleThatNeverStartedItsWorkerReturns) {
+  module = std::make_unique<TarnModuleImpl>(container, creator);
+  module->callback_enqueue_message(message(L"Core.Firewall.RefreshState", L""));
+  module.reset();
+  EXPECT_EQ(0u, bus->publishedCount(L"Core.Firewall.State"));
+}
+
+TEST_F(ModuleCore, StartWithoutASettingsManagerFails) {
+  ASSERT_EQ(0u, create({}, false));
+  EXPECT_EQ(0x80000002u, module->start());
+}
+
+TEST_F(ModuleCore, StartFailsWhenThePropertyCannotBeWatchedButNotWhenItCannotBeRead) {
+  settings->acceptWatch = false;
+  ASSERT_EQ(0u, create());
+  EXPECT_EQ(0x80000002u, module->start());
+  settings->acceptWatch = true;
+  settings->hasValue = false;
+  EXPECT_EQ(0u, module->start());
+  EXPECT_EQ(L"Core.Protection.IgnoreFirewall", settings->watchedName);
+}
+
+TEST_F(ModuleCore, IgnoreFirewallPropertyShowsAsOffByUserInTheNextState) {
+  settings->setValue(L"{\"ignore_firewall\":true}");
+  ASSERT_EQ(0u, create());
+  ASSERT_EQ(0u, module->start());
+  const auto refresh = bus->waitForPublished(L"Core.Firewall.RefreshState");
+  ASSERT_NE(nullptr, refresh);
+  EXPECT_EQ(L"", refresh->getPayload());
+  EXPECT_EQ(0u, refresh->getHeader()->flags & kMessageFlagReply);
+  bus->deliver(refresh);  // the module hears its own request
+  const auto state = bus->waitForPublished(L"Core.Firewall.State");
+  ASSERT_NE(nullptr, state);
+  EXPECT_EQ(L"{\"state\":\"on\",\"off_by_user\":true,\"error\":false}", state->getPayload());
+
+  // A change notification re-reads the property.
+  settings->setValue(L"{\"ignore_firewall\":false}");
+  settings->watcher(L"Core.Protection.IgnoreFirewall");
+  bus->deliver(bus->waitForPublished(L"Core.Firewall.RefreshState", 2));
+  const auto after = bus->waitForPublished(L"Core.Firewall.State", 2);
+  ASSERT_NE(nullptr, after);
+  EXPECT_EQ(L"{\"state\":\"on\",\"off_by_user\":false,\"error\":false}", after->getPayload());
+}
+
+TEST_F(ModuleCore, UnreadablePropertyValuesKeepTheFlagAndPublishNothing) {
+  ASSERT_EQ(0u, create());
+  struct Case {
+    const wchar_t* value;
+    ModuleStatus status;
+  };
+  const Case cases[] = {{L"not json", 0x80000002}, {L"{\"ignore_firewall\":1}", 0x80000008}, {L"{}", 0x80000008}};
+  ASSERT_EQ(0u, module->start());
+  const size_t before = bus->publishedCount(L"Core.Firewall.RefreshState");
+  for (const Case& c : cases) {
+    settings->setValue(c.value);
+    EXPECT_EQ(c.status, module->onPropertyIgnoreFirewallAlert(L"Core.Protection.IgnoreFirewall", false));
+  }
+  EXPECT_EQ(before, bus->publishedCount(L"Core.Firewall.RefreshState"));
+}
+
+TEST_F(ModuleCore, WatchdogUnloadsOnceAfterIdlenessOnItsOwnThreadMovedByALaterMessage) {
+  ASSERT_EQ(0u, create({{L"Tarn.IdleUnloadMilliseconds", L"1500"}}));
+  bus->deliver(message(L"Core.Firewall.RefreshState", L""));
+  ASSERT_NE(nullptr, bus->waitForPublished(L"Core.Firewall.State"));
+  bus->deliver(message(L"Core.Firewall.RefreshState", L""));
+  ASSERT_NE(nullptr, bus->waitForPublished(L"Core.Firewall.State", 2));
+  ASSERT_EQ(1u, host.waitForUnloads(1));
+  {
+    std::lock_guard<std::mutex> lock(host.mutex);
+    EXPECT_NE(GetCurrentThreadId(), host.unloadThreads[0]);
+  }
+  // Idle again, nothing re-armed it: no second unload.
+  module->stop();
+  EXPECT_EQ(1u, host.unloadThreads.size());
+}
+
+TEST_F(ModuleCore, StopDuringTheWaitEndsTheWatchdogWithoutUnloading) {
+  ASSERT_EQ(0u, create({{L"Tarn.IdleUnloadMilliseconds", L"600000"}}));
+  bus->deliver(message(L"Core.Firewall.RefreshState", L""));
+  ASSERT_NE(nullptr, bus->waitForPublished(L"Core.Firewall.State"));
+  EXPECT_EQ(0u, module->stop());
+  // After stop, handled messages do not restart it.
+  bus->deliver(message(L"Core.Firewall.RefreshState", L""));
+  ASSERT_NE(nullptr, bus->waitForPublished(L"Core.Firewall.State", 2));
+  module.reset();
+  EXPECT_TRUE(host.unloadThreads.empty());
+}
+
+TEST_F(ModuleCore, AcceptedMessagesFromManyThreadsAreHandledInOrderThroughStopAndDestruction) {
+  ASSERT_EQ(0u, create());
+  // Hold the worker inside a first handler so that destruction begins while
+  // the publishers are still enqueuing, and cannot end before they are done.
+  std::mutex gate;
+  std::condition_variable opened;
+  bool open = false, entered = false;
+  firewall.onSwitch = [&] {
+    std::unique_lock<std::mutex> lock(gate);
+    entered = true;
+    opened.notify_all();
+    opened.wait_for(lock, kDeadline, [&] { return open; });
+  };
+  TarnModuleImpl* raw = module.get();
+  raw->callback_enqueue_message(message(L"Core.Firewall.ChangeState", L"{\"state\":\"on\"}"));
+  {
+    std::unique_lock<std::mutex> lock(gate);
+    ASSERT_TRUE(opened.wait_for(lock, kDeadline, [&] { return entered; }));
+  }
+  constexpr int kThreads = 4, kPerThread = 300;
+  std::vector<std::thread> publishers;
+  for (int t = 0; t < kThreads; ++t) {
+    publishers.emplace_back([raw, t] {
+      for (int i = 0; i < kPerThread; ++i) {
+        const std::wstring payload = L"{\"state\":\"off\",\"reenable\":" + std::to_wstring(t * 100000 + i) + L"}";
+        EXPECT_EQ(0u, raw->callback_enqueue_message(message(L"Core.Firewall.SetState", payload)));
+      }
+    });
+  }
+  raw->stop();
+  std::thread destroyer([&] { module.reset(); });
+  for (auto& p : publishers) p.join();
+  {
+    std::lock_guard<std::mutex> lock(gate);
+    open = true;
+  }
+  opened.notify_all();
+  destroyer.join();
+  // Each thread's handled messages are a gap-free prefix of what it sent, in order.
+  std::vector<int> next(kThreads, 0);
+  for (const auto& call : firewall.takeCalls()) {
+    if (call.rfind(L"SetFirewallState", 0) != 0) continue;
+    const int value = std::stoi(call.substr(call.rfind(L':') + 1));
+    const int thread = value / 100000, sequence = value % 100000;
+    ASSERT_EQ(next[thread], sequence) << "thread " << thread;
+    ++next[thread];
+  }
+}
+
+}  // namespace
