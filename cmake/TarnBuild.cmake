@@ -29,10 +29,10 @@ function(tarn_sign target)
 endfunction()
 
 # tarn_add_test(NAME n SOURCES ... [LIBS ...] [DEPENDS targets] [RESOURCE_LOCK locks]
-#               [TIMEOUT s] [OWN_MAIN])
+#               [TIMEOUT s] [OWN_MAIN] [ARGS args...])
 # One GoogleTest program, run under Wine by CTest. OWN_MAIN: the sources bring main().
 function(tarn_add_test)
-  cmake_parse_arguments(T "OWN_MAIN" "NAME;TIMEOUT" "SOURCES;LIBS;DEPENDS;RESOURCE_LOCK;LABELS" ${ARGN})
+  cmake_parse_arguments(T "OWN_MAIN" "NAME;TIMEOUT" "SOURCES;LIBS;DEPENDS;RESOURCE_LOCK;LABELS;ARGS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   tarn_defaults(${T_NAME})
   if(T_OWN_MAIN)
@@ -43,7 +43,7 @@ function(tarn_add_test)
   if(T_DEPENDS)
     add_dependencies(${T_NAME} ${T_DEPENDS})
   endif()
-  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1 ${T_ARGS}
            WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)

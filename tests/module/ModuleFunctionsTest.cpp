@@ -63,6 +63,7 @@ class EntryEnvironment : public ::testing::Environment {
   void SetUp() override {
     tarn_test::writeLogIni(tarn_test::logDirectory(kGroup, L"ProbeModule"), L"Options=40\n");
     ASSERT_NE(nullptr, probe().table) << "ProbeModule.dll did not load";
+    if (GetFileAttributesW(L"MessageBus.dll") == INVALID_FILE_ATTRIBUTES) return;  // the no-bus run
     void* handle = nullptr;
     ASSERT_EQ(0u, probe().table->newModule(&handle, kGroup.c_str()));
     ASSERT_EQ(0u, probe().table->destroyModule(handle));
@@ -238,6 +239,25 @@ TEST(EntryPoints, RefuseAModuleWithoutBusFunctions) {
                                               hostUnload, &fakeBus, nullptr));
   EXPECT_EQ(0u, probe().table->destroyModule(handle));
   EXPECT_EQ(std::wstring::npos, takeJournal().find(L"initialize")) << "initialize ran without a bus";
+}
+
+TEST(EntryPoints, InitializeLoadsTheBusLibraryFromTheHostsFolder) {
+  HostManager manager;
+  void* handle = newModule();
+  ASSERT_NE(nullptr, handle);
+  EXPECT_EQ(0u, probe().table->initializeModule(handle, L"probe-v1", L"second", 0, nullptr, nullptr, &manager,
+                                                hostUnload));
+  EXPECT_EQ(0u, probe().table->destroyModule(handle));
+  EXPECT_EQ(L"construct\ninitialize probe-v1 second {}\ndestroy\n", takeJournal());
+}
+
+// Run from a folder that holds no MessageBus.dll (and no host installation
+// folder in the registry): the module cannot be had at all.
+TEST(WithoutBusLibrary, NewModuleFailsAndStoresNoHandle) {
+  void* handle = reinterpret_cast<void*>(0x1234);
+  EXPECT_EQ(MODULE_STATUS_UNKNOWN_EXCEPTION, probe().table->newModule(&handle, nullptr));
+  EXPECT_EQ(reinterpret_cast<void*>(0x1234), handle);
+  EXPECT_EQ(std::wstring::npos, takeJournal().find(L"construct"));
 }
 
 TEST(DirectMessage, ReachesTheModulesSubscriberOnTheCallingThreadWithTheHeaderCopied) {
