@@ -54,8 +54,63 @@ class TarnIf {
   uint32_t set_firewall_state(VARIANT state, VARIANT reenableTime, SettingsPtr settings);
 
   // Settings groups and small services of the features.
+  uint32_t set_firewallsecuritylevel_settings(VARIANT level, SettingsPtr settings);
+  uint32_t set_firewallsmartadvice_settings(VARIANT showSmartRecos, VARIANT automatic, VARIANT enableProtStartup,
+                                            VARIANT allowIcmp, VARIANT enableUdp, SettingsPtr settings);
+  uint32_t set_firewallhistory_setting(VARIANT logEvents, VARIANT blockedPrograms, VARIANT icmpPings,
+                                       VARIANT bannedIps, VARIANT systemServicePorts, VARIANT intrusionDetection,
+                                       VARIANT unknownEvents, VARIANT dontLogOnPorts, VARIANT portsNotToLog,
+                                       SettingsPtr settings);
+  uint32_t set_firewallintrusiondetection_setting(VARIANT enable, VARIANT level, SettingsPtr settings);
+  // Whether the user is an administrator, asked of a fresh BxHubHelper.
+  uint32_t isadmin(bool& admin);
+  // Shows the component's file dialog, owned by the user interface's window in
+  // the session given, and leaves its answer in *path.
+  uint32_t uploaded_filepath(VARIANT session, VARIANT* path);
+  // The first visible, unowned top-level window of class "ChromiumContainerImpl"
+  // whose process runs in the terminal session given (VT_I4); null if none.
+  static HWND find_owner_window(const VARIANT& session);
+  // The trust level of the first IP rule matching the MAC address (a rule
+  // without MAC matches every address); the level is untouched when none does.
+  uint32_t get_network_trust_level(VARIANT mac, VARIANT* level);
+  // Writes the level into every matching IPv4 rule.
+  uint32_t set_network_trust_level(VARIANT mac, VARIANT level);
 
   // List operations of the features.
+  // Program permissions.
+  uint32_t firewall_add_proginternetconn(VARIANT fileName, VARIANT permission, VARIANT scope,
+                                         VARIANT netGuard, SettingsPtr settings);
+  uint32_t firewall_edit_proginternetconn(VARIANT programId, VARIANT permission, VARIANT scope,
+                                          VARIANT netGuard, SettingsPtr settings);
+  uint32_t firewall_delete_proginternetconn(VARIANT programIds, SettingsPtr settings);
+  uint32_t get_proginternetconn_settings(SettingsPtr settings);
+  // Ports and system services. On success the add stores "SytemServiceID" in newId (-1 when absent).
+  uint32_t add_portsandsystemservices_settings(VARIANT name, VARIANT enabled, VARIANT category,
+                                               VARIANT tcpLocal, VARIANT udpLocal, VARIANT portList3,
+                                               VARIANT portList4, VARIANT description, VARIANT networkType,
+                                               VARIANT forwardActivity, SettingsPtr settings, VARIANT* newId);
+  uint32_t update_portsandsystemservices_settings(VARIANT serviceId, VARIANT name, VARIANT enabled,
+                                                  VARIANT category, VARIANT tcpLocal, VARIANT udpLocal,
+                                                  VARIANT portList3, VARIANT portList4, VARIANT description,
+                                                  VARIANT networkType, VARIANT forwardActivity,
+                                                  SettingsPtr settings);
+  uint32_t delete_portsandsystemservices_settings(VARIANT serviceIds, SettingsPtr settings);
+  uint32_t get_portsandsystemservice_settings(SettingsPtr settings);
+  // Net guard.
+  uint32_t set_firewall_netguard(VARIANT enable, SettingsPtr settings);
+  uint32_t edit_firewall_netguard(VARIANT ssid, VARIANT action, SettingsPtr settings);
+  uint32_t delete_firewall_netguard(VARIANT ssids, SettingsPtr settings);
+  uint32_t get_netguard_settings(SettingsPtr settings);
+  // Network connections. Add and edit leave the component's result code in *result;
+  // on success the add stores "IPId" in newId (-1 when absent).
+  uint32_t add_my_networkconnection(VARIANT notes, VARIANT ipType, VARIANT startAddress, VARIANT endAddress,
+                                    VARIANT networkType, VARIANT expiresIn, SettingsPtr settings,
+                                    VARIANT* newId, long* result);
+  uint32_t edit_my_networkconnection(VARIANT uniqueId, VARIANT notes, VARIANT ipType, VARIANT startAddress,
+                                     VARIANT endAddress, VARIANT networkType, VARIANT expiresIn,
+                                     SettingsPtr settings, long* result);
+  uint32_t delete_my_networkconnection(VARIANT uniqueIds, SettingsPtr settings);
+  uint32_t get_my_netconnsettings(SettingsPtr settings);
 
   // The shape every set and get operation of the features shares: a null
   // settings reference fails; otherwise a fresh counted result bag is wrapped as

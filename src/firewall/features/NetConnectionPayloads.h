@@ -1,0 +1,41 @@
+// Network connection requests:
+//   add    {"notes": text, "IPType": number, "IsIpV4": bool, "StartAddress": text,
+//           "EndAddress": text, "network_type": number, "ExpiresIn": number}
+//   edit   the add's members and "uniqueID" (number)
+//   delete {"uniqueIDs": "3,8"}
+// The component judges every value; only presence and JSON type are checked here.
+#pragma once
+
+#include <windows.h>
+
+#include "firewall/features/Request.h"
+
+namespace Brenix {
+
+class Add_netconnection_payload : public Request {
+ public:
+  using Request::Request;
+  bool get_notes(VARIANT* notes) const;                 // VT_BSTR
+  bool get_iptype(VARIANT* ipType) const;               // VT_I4
+  bool is_ipv4_conn(VARIANT* isIpv4) const;             // VT_BOOL
+  bool get_start_address(VARIANT* startAddress) const;  // VT_BSTR
+  bool get_end_address(VARIANT* endAddress) const;      // VT_BSTR
+  bool get_network_type(VARIANT* networkType) const;    // VT_I4
+  bool get_expiresin_days(VARIANT* expiresIn) const;    // VT_I4
+};
+
+class Edit_netconnection_payload : public Add_netconnection_payload {
+ public:
+  using Add_netconnection_payload::Add_netconnection_payload;
+  // The entry to change (VT_I4).
+  bool get_uniqueid(VARIANT* uniqueId) const;
+};
+
+class Delete_netconnection_payload : public Request {
+ public:
+  using Request::Request;
+  // The ids to remove as an array of VT_I4.
+  bool get_uniqueids(VARIANT* uniqueIds) const;
+};
+
+}  // namespace Brenix

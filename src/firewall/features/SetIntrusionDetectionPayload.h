@@ -1,0 +1,20 @@
+// "Core.Firewall.SetIntrusionDetection":
+// {"enable_intrusion_detection": boolean, "intrusion_detection_level": word}.
+#pragma once
+
+#include <windows.h>
+
+#include "firewall/features/Request.h"
+
+namespace Brenix {
+
+class Set_intrusiondetection_payload : public Request {
+ public:
+  using Request::Request;
+  // VT_BOOL: VARIANT_TRUE for true, 0 for false.
+  bool get_intrusiondetection_setting(VARIANT* enable) const;
+  // "basic" 0, "medium" 1, "high" 2 as VT_I4; another word is refused and writes nothing.
+  bool get_intrusiondetection_level(VARIANT* level) const;
+};
+
+}  // namespace Brenix

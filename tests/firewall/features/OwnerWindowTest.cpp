@@ -1,0 +1,79 @@
+// The owner of the file dialog: the user interface's visible, unowned
+// top-level window in the caller's terminal session.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "firewall/adapter/ScopedVariant.h"
+#include "firewall/adapter/TarnIf.h"
+
+namespace {
+
+constexpr wchar_t kUiClass[] = L"ChromiumContainerImpl";
+constexpr wchar_t kOtherClass[] = L"ChromiumContainerImplOther";
+
+ATOM registerClass(const wchar_t* name) {
+  WNDCLASSW windowClass = {};
+  windowClass.lpfnWndProc = DefWindowProcW;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = name;
+  return RegisterClassW(&windowClass);
+}
+
+// A top-level window destroyed with the test.
+class Window {
+ public:
+  Window(const wchar_t* windowClass, bool visible, HWND owner = nullptr)
+      : handle_(CreateWindowExW(0, windowClass, L"ui", WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 0, 0,
+                                100, 100, owner, nullptr, GetModuleHandleW(nullptr), nullptr)) {}
+  ~Window() {
+    if (handle_) DestroyWindow(handle_);
+  }
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+  HWND get() const { return handle_; }
+
+ private:
+  HWND handle_;
+};
+
+class OwnerWindow : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    registerClass(kUiClass);
+    registerClass(kOtherClass);
+  }
+  void SetUp() override {
+    DWORD id = 0;
+    ASSERT_TRUE(ProcessIdToSessionId(GetCurrentProcessId(), &id));
+    session.SetLong(static_cast<long>(id));
+  }
+  Brenix::ScopedVariant session;
+};
+
+TEST_F(OwnerWindow, FindsTheVisibleUnownedWindowOfTheUiClassInTheSession) {
+  const Window ui(kUiClass, true);
+  ASSERT_NE(nullptr, ui.get());
+  EXPECT_EQ(ui.get(), Brenix::TarnIf::find_owner_window(session.get()));
+
+  const Brenix::ScopedVariant otherSession(static_cast<long>(V_I4(&session.get()) + 1));
+  EXPECT_NE(ui.get(), Brenix::TarnIf::find_owner_window(otherSession.get()));
+}
+
+TEST_F(OwnerWindow, SkipsHiddenOwnedAndOtherClassWindows) {
+  const Window hidden(kUiClass, false);
+  const Window other(kOtherClass, true);
+  const Window owned(kUiClass, true, other.get());
+  ASSERT_NE(nullptr, hidden.get());
+  ASSERT_NE(nullptr, other.get());
+  ASSERT_NE(nullptr, owned.get());
+  const HWND found = Brenix::TarnIf::find_owner_window(session.get());
+  EXPECT_NE(hidden.get(), found);
+  EXPECT_NE(other.get(), found);
+  EXPECT_NE(owned.get(), found);
+
+  // Shown, the same window is taken.
+  ShowWindow(hidden.get(), SW_SHOWNA);
+  EXPECT_EQ(hidden.get(), Brenix::TarnIf::find_owner_window(session.get()));
+}
+
+}  // namespace

@@ -1,0 +1,262 @@
+// The answers built from the component's result bag and from the services'
+// answers: exact JSON, and what makes a building operation give up.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "firewall/adapter/BxDynamicInterface.h"
+#include "firewall/adapter/ScopedVariant.h"
+#include "firewall/features/ServiceResponses.h"
+#include "firewall/features/SettingsResponses.h"
+#include "tests/firewall/features/SettingsTestSupport.h"
+
+namespace {
+
+using Brenix::ScopedVariant;
+using settings_test::LogWatch;
+using settings_test::narrow;
+
+// A result bag on the stack, filled the way the component fills it.
+class Bag {
+ public:
+  Bag() { desc_.SetDispatch(&bag_); }
+  Bag& put(const wchar_t* name, const VARIANT& value) {
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    DISPID id = 0;
+    EXPECT_EQ(S_OK, bag_.GetIDsOfNames(IID_NULL, names, 1, 0, &id)) << narrow(name);
+    VARIANT argument = value;
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params = {&argument, &named, 1, 1};
+    EXPECT_EQ(S_OK, bag_.Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr));
+    return *this;
+  }
+  Bag& boolean(const wchar_t* name, VARIANT_BOOL value) {
+    VARIANT v;
+    V_VT(&v) = VT_BOOL;
+    V_BOOL(&v) = value;
+    return put(name, v);
+  }
+  Bag& number(const wchar_t* name, long value) { return put(name, ScopedVariant(value).get()); }
+  Bag& text(const wchar_t* name, const wchar_t* value) { return put(name, ScopedVariant(value).get()); }
+  const VARIANT& desc() const { return desc_.get(); }
+
+ private:
+  Brenix::BxDynamicInterface bag_;
+  ScopedVariant desc_;  // released before the bag it points to
+};
+
+constexpr VARIANT_BOOL kTrue = VARIANT_TRUE;
+constexpr VARIANT_BOOL kFalse = VARIANT_FALSE;
+
+void fillHistory(Bag& bag) {
+  bag.boolean(L"bEnable", kTrue)
+      .boolean(L"bBlockedProgs", kTrue)
+      .boolean(L"bIcmpPings", kFalse)
+      .boolean(L"bBannedIpAddActivity", kTrue)
+      .boolean(L"bSystemPortEvents", kFalse)
+      .boolean(L"bIdsEvents", kTrue)
+      .boolean(L"bUnknownPortEvents", kFalse)
+      .boolean(L"bDoNotLogOnPort", kTrue);
+}
+
+TEST(SettingsResponses, TrafficControllerGivesTheWordOfLevelsOneToFourOnly) {
+  struct Case {
+    long level;
+    bool built;
+    const wchar_t* word;
+  };
+  const Case cases[] = {{1, true, L"smart_access"},
+                        {2, true, L"monitored_access"},
+                        {3, true, L"stealth"},
+                        {4, true, L"lockdown"},
+                        {0, false, L""},
+                        {5, false, L""},
+                        {-1, false, L""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.level);
+    Bag bag;
+    bag.number(L"Level", c.level);
+    const LogWatch watch;
+    Brenix::Refresh_trafficcontroller_response response;
+    std::wstring word = L"before";
+    EXPECT_EQ(c.built, response.get_security_level(bag.desc(), word));
+    EXPECT_EQ(narrow(c.word), narrow(word));
+    EXPECT_EQ(c.built ? 0u : 1u, watch.count(L"get_security_level: Invalid parameter received"));
+    EXPECT_EQ(L"Core.Firewall.TrafficController", response.getMessageName());
+  }
+}
+
+TEST(SettingsResponses, TrafficControllerGivesUpOnAMissingLevelOrABagThatIsNoObject) {
+  Brenix::Refresh_trafficcontroller_response response;
+  std::wstring word;
+  {
+    Bag empty;
+    const LogWatch watch;
+    EXPECT_FALSE(response.get_security_level(empty.desc(), word));
+    EXPECT_EQ(1u, watch.count(L" tarn_moduleutil::get_property_byname failed for Level atribute: hr 0xe8"));
+  }
+  const LogWatch watch;
+  EXPECT_FALSE(response.get_security_level(ScopedVariant(3L).get(), word));
+  EXPECT_EQ(1u, watch.count(L"tarn_moduleutil::get_property_byname:- Incorrect type of vtDesp."));
+}
+
+TEST(SettingsResponses, SmartAdviceIsTrueOnlyForVariantTrue) {
+  Bag bag;
+  bag.boolean(L"bShowSmartRecos", 1)  // 1 is not VARIANT_TRUE
+      .boolean(L"bAutomatic", kTrue)
+      .boolean(L"bEnableProtStartup", kFalse)
+      .boolean(L"bAllowIcmp", kTrue)
+      .boolean(L"bEnableUdp", kTrue);
+  Brenix::Refresh_smartadvice_response response;
+  ASSERT_TRUE(response.build(bag.desc()));
+  EXPECT_EQ(
+      L"{\"enable_smart_advice\":false,\"automatic_smart_advice\":true,"
+      L"\"enable_protection_at_startup\":false,\"allow_icmp_ping\":true,\"enable_udp_tracking\":true}",
+      response.toString());
+  EXPECT_EQ(L"Core.Firewall.SmartAdvice", response.getMessageName());
+
+  Bag partial;
+  partial.boolean(L"bShowSmartRecos", kTrue).boolean(L"bAutomatic", kTrue);
+  Brenix::Refresh_smartadvice_response stopped;
+  EXPECT_FALSE(stopped.build(partial.desc()));
+  EXPECT_EQ(L"{\"enable_smart_advice\":true,\"automatic_smart_advice\":true}", stopped.toString());
+}
+
+TEST(SettingsResponses, HistoryNestsTheEventKindsAsAnObject) {
+  Bag bag;
+  fillHistory(bag);
+  bag.text(L"sPort", L"80,1000-2000");
+  Brenix::Refresh_history_response response;
+  ASSERT_TRUE(response.build(bag.desc()));
+  EXPECT_EQ(
+      L"{\"log_events\":true,\"what_events_to_log\":{\"blocked_programs\":true,\"icmp_pings\":false,"
+      L"\"banned_ips\":true,\"system_service_ports\":false,\"intrusion_detection\":true,"
+      L"\"unknown_events\":false},\"dont_log_events_on_ports\":true,\"what_ports_not_to_log\":\"80,1000-"
+      L"2000\"}",
+      response.toString());
+  EXPECT_EQ(L"Core.Firewall.History", response.getMessageName());
+}
+
+TEST(SettingsResponses, HistoryGivesAnEmptyTextForANullPortListAndGivesUpWithoutOne) {
+  Bag nullPorts;
+  fillHistory(nullPorts);
+  nullPorts.text(L"sPort", nullptr);
+  Brenix::Refresh_history_response response;
+  ASSERT_TRUE(response.build(nullPorts.desc()));
+  EXPECT_NE(std::wstring::npos, response.toString().find(L",\"what_ports_not_to_log\":\"\"}"));
+
+  Bag noPorts;
+  fillHistory(noPorts);
+  const LogWatch watch;
+  Brenix::Refresh_history_response stopped;
+  EXPECT_FALSE(stopped.build(noPorts.desc()));
+  EXPECT_EQ(1u, watch.count(L" tarn_moduleutil::get_property_byname failed for sPort atribute: hr 0xe8"));
+  EXPECT_EQ(std::wstring::npos, stopped.toString().find(L"what_ports_not_to_log"));
+}
+
+TEST(SettingsResponses, IntrusionDetectionGivesTheWordOfLevelsZeroToTwoOnly) {
+  struct Case {
+    long level;
+    const wchar_t* json;  // nullptr: refused
+  };
+  const Case cases[] = {
+      {0, L"{\"enable_intrusion_detection\":true,\"intrusion_detection_level\":\"basic\"}"},
+      {1, L"{\"enable_intrusion_detection\":true,\"intrusion_detection_level\":\"medium\"}"},
+      {2, L"{\"enable_intrusion_detection\":true,\"intrusion_detection_level\":\"high\"}"},
+      {3, nullptr},
+      {-1, nullptr}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.level);
+    Bag bag;
+    bag.boolean(L"bHipsEnable", kTrue).number(L"iHipsLevel", c.level);
+    const LogWatch watch;
+    Brenix::Refresh_intrudetection_response response;
+    EXPECT_EQ(c.json != nullptr, response.build(bag.desc()));
+    if (c.json) {
+      EXPECT_EQ(c.json, response.toString());
+    }
+    const std::wstring refusal = L"Invalid HIPS vLevel=" + std::to_wstring(c.level);
+    EXPECT_EQ(c.json ? 0u : 1u, watch.count(refusal));
+  }
+}
+
+// An array of VARIANTs holding copies of the given elements; the caller clears it.
+VARIANT arrayOf(const std::vector<const VARIANT*>& elements) {
+  SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(elements.size()));
+  for (LONG i = 0; i < static_cast<LONG>(elements.size()); ++i) {
+    SafeArrayPutElement(array, &i, const_cast<VARIANT*>(elements[i]));
+  }
+  VARIANT v;
+  V_VT(&v) = VT_ARRAY | VT_VARIANT;
+  V_ARRAY(&v) = array;
+  return v;
+}
+
+TEST(SettingsResponses, FilePathAcceptsEmptyOrAnArrayWhoseFirstElementIsText) {
+  const ScopedVariant path(L"C:\\Tools\\app.exe");
+  const ScopedVariant other(L"D:\\second.exe");
+  const ScopedVariant number(7L);
+  VARIANT empty;
+  VariantInit(&empty);
+  VARIANT bareText;
+  V_VT(&bareText) = VT_BSTR;
+  V_BSTR(&bareText) = SysAllocString(L"C:\\x.exe");
+  struct Case {
+    const char* name;
+    VARIANT answer;
+    bool built;
+    const wchar_t* json;
+    const wchar_t* logged;
+  };
+  Case cases[] = {
+      {"empty", empty, true, L"{\"FilePath\":\"\"}", nullptr},
+      {"array", arrayOf({&path.get(), &other.get()}), true, L"{\"FilePath\":\"C:\\\\Tools\\\\app.exe\"}",
+       nullptr},
+      {"empty array", arrayOf({}), true, L"{\"FilePath\":\"\"}", nullptr},
+      {"number element", arrayOf({&number.get()}), false, L"{}",
+       L" IN prepare_getuploadedfilepath_payload not VT_BSTRs. Type=3"},
+      {"bare text", bareText, false, L"{}", nullptr},
+  };
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const LogWatch watch;
+    Brenix::Notify_getuploaded_filepath_response response;
+    EXPECT_EQ(c.built, response.prepare_getuploadedfilepath_payload(c.answer));
+    EXPECT_EQ(c.json, response.toString());
+    EXPECT_EQ(L"Core.Firewall.NotifyUploadedFilePath", response.getMessageName());
+    const auto lines = watch.newLines();
+    EXPECT_EQ(c.built ? 0u : 1u, lines.size());
+    if (c.logged) {
+      EXPECT_EQ(1u, watch.count(c.logged));
+    }
+    for (const auto& line : lines)
+      EXPECT_NE(std::wstring::npos, line.find(L"[Module_responses:")) << narrow(line);
+    VariantClear(&c.answer);
+  }
+}
+
+TEST(SettingsResponses, TrustLevelTakesOnlyAFourByteLevelAndATextMac) {
+  Brenix::Notify_network_trust_level answer;
+  answer.build(ScopedVariant(2L).get(), ScopedVariant(L"00-1A-2B-3C-4D-5E").get());
+  EXPECT_EQ(L"{\"trust_level\":2,\"mac_address\":\"00-1A-2B-3C-4D-5E\"}", answer.toString());
+  EXPECT_EQ(L"Core.Firewall.TrustLevel", answer.getMessageName());
+
+  Brenix::Notify_network_trust_level other;
+  other.build(ScopedVariant(2L, VT_UI4).get(), ScopedVariant(5L).get());
+  EXPECT_EQ(L"{\"trust_level\":-1,\"mac_address\":\"\"}", other.toString());
+}
+
+TEST(SettingsResponses, ServiceAnswersCarryTheirOneMember) {
+  Brenix::Notify_defaultsettings_response defaults;
+  defaults.set_enable(true);
+  EXPECT_EQ(L"{\"Enable\":true}", defaults.toString());
+  EXPECT_EQ(L"Core.Firewall.RestoreDefaultsBtnStatus", defaults.getMessageName());
+  Brenix::Notify_getisadmin_response admin;
+  admin.set_admin(false);
+  EXPECT_EQ(L"{\"admin\":false}", admin.toString());
+  EXPECT_EQ(L"Core.Firewall.UserState", admin.getMessageName());
+}
+
+}  // namespace
