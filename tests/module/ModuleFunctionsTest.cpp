@@ -97,9 +97,9 @@ uint32_t busSubscribe(void*, void*, BusDeliveryAdapter, const wchar_t* name) {
 }
 uint32_t busUnsubscribe(void*, uint32_t) { return 0; }
 uint32_t busReleaseReplyAdapter(void*, BusReplyAdapter) { return 0; }
-const BusFunctions kFakeBusFunctions = {busCreate,    busRelease,     busPublish,
-                                        busRequest,   busSubscribe,   busSubscribe,
-                                        busUnsubscribe, busReleaseReplyAdapter, busPublish, busRequest};
+const BusFunctions kFakeBusFunctions = {busCreate,    busRelease,   busPublish,     busRequest,
+                                        busSubscribe, busSubscribe, busUnsubscribe, busReleaseReplyAdapter,
+                                        busPublish,   busRequest};
 
 struct HostManager {
   std::vector<std::wstring> unloads;
@@ -126,15 +126,19 @@ uint32_t initializeV2(void* handle, const wchar_t* name, HostManager* manager,
                                            &kFakeBusFunctions);
 }
 
-TEST(ModuleFunctionTable, IsLaidOutByteForByteAsTheHostReadsIt) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(probe().table);
+// Reads the table a module library's CreateObject answers, field by field at its offset.
+void expectTableLaidOutAsTheHostReadsIt(HMODULE library) {
+  auto create = procAs<ModuleCreateObjectFn>(GetProcAddress(library, "CreateObject"));
+  ASSERT_NE(nullptr, create);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(create());
   HMODULE owner = nullptr;
   for (size_t offset = 0; offset < 64; offset += 8) {
     const void* entry = *reinterpret_cast<void* const*>(bytes + offset);
     ASSERT_NE(nullptr, entry) << offset;
-    ASSERT_TRUE(GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                                   static_cast<LPCWSTR>(entry), &owner));
-    EXPECT_EQ(probe().module, owner) << "entry at offset " << offset << " points outside the module";
+    ASSERT_TRUE(GetModuleHandleExW(
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        static_cast<LPCWSTR>(entry), &owner));
+    EXPECT_EQ(library, owner) << "entry at offset " << offset << " points outside the module";
     for (size_t other = 0; other < offset; other += 8) {
       EXPECT_NE(entry, *reinterpret_cast<void* const*>(bytes + other)) << offset << " repeats " << other;
     }
@@ -147,10 +151,24 @@ TEST(ModuleFunctionTable, IsLaidOutByteForByteAsTheHostReadsIt) {
   EXPECT_EQ(0x0008000Bu, trailer);
   EXPECT_EQ(0u, reserved);
 
-  auto getVersionStr = procAs<ModuleGetVersionStrFn>(GetProcAddress(probe().module, "GetVersionStr"));
-  auto getVersionNum = procAs<ModuleGetVersionNumFn>(GetProcAddress(probe().module, "GetVersionNum"));
+  auto getVersionStr = procAs<ModuleGetVersionStrFn>(GetProcAddress(library, "GetVersionStr"));
+  auto getVersionNum = procAs<ModuleGetVersionNumFn>(GetProcAddress(library, "GetVersionNum"));
   EXPECT_EQ(reinterpret_cast<const char*>(bytes + 64), getVersionStr());
   EXPECT_EQ(2001000u, getVersionNum());
+}
+
+TEST(ModuleFunctionTable, IsLaidOutByteForByteAsTheHostReadsIt) {
+  expectTableLaidOutAsTheHostReadsIt(probe().module);
+}
+
+TEST(ModuleFunctionTable, OfTheFirewallModuleLibraryIsTheSame) {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path, length);
+  folder.erase(folder.find_last_of(L'\\') + 1);
+  HMODULE library = LoadLibraryExW((folder + L"TarnModule.dll").c_str(), nullptr, 0);
+  ASSERT_NE(nullptr, library) << "TarnModule.dll did not load: " << GetLastError();
+  expectTableLaidOutAsTheHostReadsIt(library);
 }
 
 TEST(ModuleExports, AreNamedWithOrdinalsOneToFour) {
@@ -211,7 +229,8 @@ TEST(EntryPoints, RunTheModuleLifecycleInTheHostsOrder) {
   EXPECT_EQ(0u, probe().table->stopModule(handle));
   EXPECT_EQ(0u, probe().table->uninitializeModule(handle));
   EXPECT_EQ(0u, probe().table->destroyModule(handle));
-  EXPECT_EQ(L"construct\ninitialize probe second {a=1;b=2;}\nstart\nstop\nuninitialize\ndestroy\n", takeJournal());
+  EXPECT_EQ(L"construct\ninitialize probe second {a=1;b=2;}\nstart\nstop\nuninitialize\ndestroy\n",
+            takeJournal());
 }
 
 TEST(EntryPoints, InitializeWithNoSettingsGivesAnEmptyMap) {
@@ -270,8 +289,8 @@ TEST(DirectMessage, ReachesTheModulesSubscriberOnTheCallingThreadWithTheHeaderCo
   header.sessionId = 7;
   EXPECT_EQ(0u, probe().table->directMessage(handle, &header, L"Probe.Direct", L"host", L"{}"));
   EXPECT_EQ(0u, probe().table->directMessage(handle, nullptr, L"Probe.Other", L"host", L"{}"));
-  const std::wstring expected = L"direct Probe.Direct from host {} session 7 thread " +
-                                std::to_wstring(GetCurrentThreadId()) + L"\n";
+  const std::wstring expected =
+      L"direct Probe.Direct from host {} session 7 thread " + std::to_wstring(GetCurrentThreadId()) + L"\n";
   EXPECT_EQ(expected, takeJournal());
   EXPECT_EQ(0u, probe().table->destroyModule(handle));
   takeJournal();
@@ -285,7 +304,8 @@ TEST(DirectMessage, LetsTheModuleAskTheHostToUnloadIt) {
   EXPECT_EQ(0u, probe().table->directMessage(handle, nullptr, L"Probe.Direct", L"host", L"unload"));
   ASSERT_EQ(1u, manager.unloads.size());
   EXPECT_EQ(L"probe-unload", manager.unloads[0]);
-  EXPECT_NE(std::wstring::npos, takeJournal().find(L"unload " + std::to_wstring(MODULE_STATUS_NOT_SUPPORTED)));
+  EXPECT_NE(std::wstring::npos,
+            takeJournal().find(L"unload " + std::to_wstring(MODULE_STATUS_NOT_SUPPORTED)));
   EXPECT_EQ(0u, probe().table->destroyModule(handle));
 }
 
