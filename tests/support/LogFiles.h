@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "wrappers/ScopedHandle.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -23,14 +25,13 @@ inline std::wstring logDirectory(const std::wstring& group, const std::wstring& 
 // The lines of one UTF-16LE log file (byte-order mark dropped, CR LF split).
 inline std::vector<std::wstring> readLogLines(const std::wstring& file) {
   std::string bytes;
-  HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle != INVALID_HANDLE_VALUE) {
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(handle, chunk, sizeof(chunk), &got, nullptr) && got > 0) bytes.append(chunk, got);
-    CloseHandle(handle);
-  }
+  Ledra::ScopedFileHandle handle(CreateFileW(file.c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  char chunk[4096];
+  DWORD got = 0;
+  while (handle && ReadFile(handle.get(), chunk, sizeof(chunk), &got, nullptr) && got > 0)
+    bytes.append(chunk, got);
   std::wstring text;
   for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
     text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
@@ -69,12 +70,10 @@ inline std::vector<std::wstring> readLogFolder(const std::wstring& directory) {
 inline void writeLogIni(const std::wstring& directory, const std::wstring& body) {
   SHCreateDirectoryExW(nullptr, directory.c_str(), nullptr);
   const std::string text = "[Config]\r\n" + std::string(body.begin(), body.end());
-  HANDLE handle = CreateFileW((directory + L"log.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return;
+  Ledra::ScopedFileHandle handle(CreateFileW((directory + L"log.ini").c_str(), GENERIC_WRITE, 0, nullptr,
+                                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
-  WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(handle);
+  if (handle) WriteFile(handle.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 }  // namespace tarn_test
