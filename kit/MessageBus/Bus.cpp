@@ -27,7 +27,6 @@ Bus& Bus::instance() {
 Bus::~Bus() {
   // Reached only when the library is torn down with handles still open; the
   // loader lock may be held, so nothing is waited for here.
-  for (auto& entry : subscriptions_) entry.second->abandon();
   for (auto& entry : handles_) entry.second->abandon();
   pending_.abandon();
 }
@@ -39,7 +38,7 @@ std::shared_ptr<Handle> Bus::findLocked(void* handle) const {
 
 uint32_t Bus::createHandle(void** handle) {
   if (handle == nullptr) return Ledra::MODULE_STATUS_INVALID_PARAMETER;
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<Ledra::SrwMutex> lock(mutex_);
   const uint32_t id = ++lastHandleId_;
   handles_[tokenOf(id)] = std::make_shared<Handle>(id);
   *handle = reinterpret_cast<void*>(tokenOf(id));
@@ -50,7 +49,7 @@ uint32_t Bus::releaseHandle(void* handle) {
   std::shared_ptr<Handle> released;
   SubscriberList ended;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<Ledra::SrwMutex> lock(mutex_);
     released = findLocked(handle);
     if (!released) return Ledra::MODULE_STATUS_INVALID_HANDLE;
     handles_.erase(reinterpret_cast<uintptr_t>(handle));
@@ -68,7 +67,7 @@ uint32_t Bus::releaseHandle(void* handle) {
   pending_.dropHandle(released->id());
   for (const auto& subscription : ended) subscription->stop();
   released->close();
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<Ledra::SrwMutex> lock(mutex_);
   // The last handle takes the timer with it; under the lock so that no new
   // request slips in between. The timer thread never takes this lock.
   if (handles_.empty()) pending_.shutdown();
@@ -80,7 +79,7 @@ uint32_t Bus::publish(void* handle, const Ledra::MessageHeader* header, const wc
   if (header == nullptr || name == nullptr) return Ledra::MODULE_STATUS_INVALID_PARAMETER;
   std::shared_ptr<const SubscriberList> subscribers;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<Ledra::SrwMutex> lock(mutex_);
     if (!findLocked(handle)) return Ledra::MODULE_STATUS_INVALID_HANDLE;
     subscribers = subscribers_;
   }
@@ -106,7 +105,7 @@ uint32_t Bus::request(void* handle, uint64_t replyIndex, void* context, Ledra::B
   envelope->header.flags |= Ledra::kMessageFlagExpectsReply;
   std::shared_ptr<const SubscriberList> subscribers;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<Ledra::SrwMutex> lock(mutex_);
     std::shared_ptr<Handle> requester = findLocked(handle);
     if (!requester) return Ledra::MODULE_STATUS_INVALID_HANDLE;
     PendingRequest pending;
@@ -132,9 +131,10 @@ void Bus::deliver(const SubscriberList& subscribers, const std::shared_ptr<const
 
 uint32_t Bus::subscribe(void* handle, void* context, Ledra::BusDeliveryAdapter adapter, const wchar_t* name) {
   if (adapter == nullptr || name == nullptr) return 0;
-  return addSubscription(handle, [&](uint32_t id, uint32_t handleId) {
-    return std::make_shared<Subscription>(id, handleId, context, adapter, name);
-  });
+  return addSubscription(
+      handle, [&](uint32_t id, uint32_t handleId, std::shared_ptr<SerialWorker> deliveries) {
+        return std::make_shared<Subscription>(id, handleId, deliveries, context, adapter, name);
+      });
 }
 
 uint32_t Bus::subscribeFilter(void* handle, void* context, Ledra::BusDeliveryAdapter adapter,
@@ -146,18 +146,19 @@ uint32_t Bus::subscribeFilter(void* handle, void* context, Ledra::BusDeliveryAda
   } catch (const std::regex_error&) {
     return 0;
   }
-  return addSubscription(handle, [&](uint32_t id, uint32_t handleId) {
-    return std::make_shared<Subscription>(id, handleId, context, adapter, pattern, compiled);
-  });
+  return addSubscription(
+      handle, [&](uint32_t id, uint32_t handleId, std::shared_ptr<SerialWorker> deliveries) {
+        return std::make_shared<Subscription>(id, handleId, deliveries, context, adapter, pattern, compiled);
+      });
 }
 
 uint32_t Bus::addSubscription(void* handle, const SubscriptionMaker& make) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<Ledra::SrwMutex> lock(mutex_);
   std::shared_ptr<Handle> owner = findLocked(handle);
   if (!owner) return 0;
   uint32_t id = ++lastSubscriptionId_;
   while (id == 0 || subscriptions_.count(id) != 0) id = ++lastSubscriptionId_;
-  subscriptions_[id] = make(id, owner->id());
+  subscriptions_[id] = make(id, owner->id(), owner->deliveries());
   rebuildSubscribersLocked();
   return id;
 }
@@ -172,7 +173,7 @@ void Bus::rebuildSubscribersLocked() {
 uint32_t Bus::unsubscribe(void* handle, uint32_t subscriptionId) {
   std::shared_ptr<Subscription> ended;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<Ledra::SrwMutex> lock(mutex_);
     std::shared_ptr<Handle> owner = findLocked(handle);
     if (!owner) return Ledra::MODULE_STATUS_INVALID_HANDLE;
     auto found = subscriptions_.find(subscriptionId);
@@ -191,7 +192,7 @@ uint32_t Bus::releaseReplyAdapter(void* handle, Ledra::BusReplyAdapter adapter) 
   if (adapter == nullptr) return Ledra::MODULE_STATUS_INVALID_PARAMETER;
   std::shared_ptr<Handle> owner;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<Ledra::SrwMutex> lock(mutex_);
     owner = findLocked(handle);
   }
   if (!owner) return Ledra::MODULE_STATUS_INVALID_HANDLE;

@@ -1,10 +1,10 @@
 // The one bus of the process. Every handle made in the process joins it.
 //
-// Threads: publish and request only queue. Each subscription has its own
-// delivery thread, which keeps that subscriber's messages in publish order and
-// lets a blocked subscriber hold up no one else; each handle has a reply
-// thread for its requesters' reply and timeout calls; one timer thread times
-// requests out. No bus lock is held while a subscriber or requester runs.
+// Threads: publish and request only queue. Each handle has a delivery thread,
+// which keeps the messages of all its subscriptions in publish order and lets
+// a blocked subscriber hold up only its own handle, and a reply thread for its
+// requesters' reply and timeout calls; one timer thread times requests out.
+// No bus lock is held while a subscriber or requester runs.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +18,7 @@
 #include "kit/MessageBus/Handle.h"
 #include "kit/MessageBus/PendingRequests.h"
 #include "kit/MessageBus/Subscription.h"
+#include "wrappers/SrwSync.h"
 
 namespace KilnBus {
 
@@ -49,12 +50,13 @@ class Bus {
   using SubscriberList = std::vector<std::shared_ptr<Subscription>>;
 
   std::shared_ptr<Handle> findLocked(void* handle) const;
-  using SubscriptionMaker = std::function<std::shared_ptr<Subscription>(uint32_t id, uint32_t handleId)>;
+  using SubscriptionMaker = std::function<std::shared_ptr<Subscription>(
+      uint32_t id, uint32_t handleId, std::shared_ptr<SerialWorker> deliveries)>;
   uint32_t addSubscription(void* handle, const SubscriptionMaker& make);
   void rebuildSubscribersLocked();
   static void deliver(const SubscriberList& subscribers, const std::shared_ptr<const Envelope>& envelope);
 
-  mutable std::mutex mutex_;
+  mutable Ledra::SrwMutex mutex_;
   std::map<uintptr_t, std::shared_ptr<Handle>> handles_;  // by the token handed out
   std::map<uint32_t, std::shared_ptr<Subscription>> subscriptions_;
   // What a publish reads: replaced, never changed, when subscriptions change.

@@ -11,7 +11,7 @@ ReplyTicket Handle::ticket(uint64_t replyIndex, void* context, Ledra::BusReplyAd
 }
 
 uint64_t Handle::releasesOf(Ledra::BusReplyAdapter adapter) {
-  std::lock_guard<std::mutex> lock(releasesMutex_);
+  std::lock_guard<Ledra::SrwMutex> lock(releasesMutex_);
   auto found = releases_.find(adapter);
   return found == releases_.end() ? 0 : found->second;
 }
@@ -25,7 +25,7 @@ void Handle::complete(const ReplyTicket& ticket, std::shared_ptr<const Envelope>
 }
 
 void Handle::call(const ReplyTicket& ticket, const Envelope* reply, uint32_t status) {
-  std::lock_guard<std::recursive_mutex> gate(callGate_);
+  std::lock_guard<CallGate> gate(callGate_);
   if (releasesOf(ticket.adapter) != ticket.releases) return;
   try {
     if (reply != nullptr) {
@@ -40,8 +40,8 @@ void Handle::call(const ReplyTicket& ticket, const Envelope* reply, uint32_t sta
 }
 
 void Handle::releaseAdapter(Ledra::BusReplyAdapter adapter) {
-  std::lock_guard<std::recursive_mutex> gate(callGate_);
-  std::lock_guard<std::mutex> lock(releasesMutex_);
+  std::lock_guard<CallGate> gate(callGate_);
+  std::lock_guard<Ledra::SrwMutex> lock(releasesMutex_);
   ++releases_[adapter];
 }
 

@@ -1,7 +1,9 @@
-// One handle of the bus: what it owes its requesters. Every reply or timeout
-// for a request made through this handle is handed to the requester's reply
-// adapter on the handle's own reply thread, one at a time, never while a bus
-// lock is held.
+// One handle of the bus: its delivery thread and what it owes its requesters.
+// Every message for a subscription made through this handle is delivered on
+// the handle's delivery thread, in publish order across all its subscriptions;
+// every reply or timeout for a request made through it is handed to the
+// requester's reply adapter on the handle's own reply thread, one at a time.
+// Neither runs while a bus lock is held.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +12,10 @@
 #include <mutex>
 
 #include "include/BusLibrary.h"
+#include "kit/MessageBus/CallGate.h"
 #include "kit/MessageBus/Envelope.h"
 #include "kit/MessageBus/SerialWorker.h"
+#include "wrappers/SrwSync.h"
 
 namespace KilnBus {
 
@@ -44,20 +48,29 @@ class Handle : public std::enable_shared_from_this<Handle> {
   // a call in progress is waited for, unless this comes from inside it.
   void releaseAdapter(Ledra::BusReplyAdapter adapter);
 
-  // Ends the reply thread: queued calls are dropped, a running one waited for.
-  void close() { replies_.stop(); }
-  void abandon() { replies_.abandon(); }
+  // The thread every subscription made through this handle delivers on.
+  const std::shared_ptr<SerialWorker>& deliveries() const { return deliveries_; }
+
+  // Ends both threads: queued calls are dropped, running ones waited for.
+  void close() {
+    deliveries_->stop();
+    replies_.stop();
+  }
+  void abandon() {
+    deliveries_->abandon();
+    replies_.abandon();
+  }
 
  private:
   uint64_t releasesOf(Ledra::BusReplyAdapter adapter);
   void call(const ReplyTicket& ticket, const Envelope* reply, uint32_t status);
 
   const uint32_t id_;
-  // Held while an adapter runs, so that a release can wait for it; recursive
-  // because the adapter itself may release.
-  std::recursive_mutex callGate_;
-  std::mutex releasesMutex_;
+  // Held while an adapter runs, so that a release can wait for it.
+  CallGate callGate_;
+  Ledra::SrwMutex releasesMutex_;
   std::map<Ledra::BusReplyAdapter, uint64_t> releases_;
+  std::shared_ptr<SerialWorker> deliveries_ = std::make_shared<SerialWorker>();
   SerialWorker replies_;
 };
 

@@ -10,7 +10,7 @@ namespace KilnBus {
 
 void PendingRequests::add(PendingRequest request) {
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<Ledra::SrwMutex> lock(mutex_);
     // The timer first: a request is only taken in when something can time it out.
     if (!timer_.joinable()) {
       auto stop = std::make_shared<bool>(false);
@@ -23,7 +23,7 @@ void PendingRequests::add(PendingRequest request) {
 }
 
 std::optional<PendingRequest> PendingRequests::takeFor(const Ledra::MessageHeader& reply) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<Ledra::SrwMutex> lock(mutex_);
   auto found = pending_.find(destinationSerial(reply));
   if (found == pending_.end() || !destinationMatches(reply, found->second.mark)) return std::nullopt;
   PendingRequest request = std::move(found->second);
@@ -32,14 +32,14 @@ std::optional<PendingRequest> PendingRequests::takeFor(const Ledra::MessageHeade
 }
 
 void PendingRequests::dropHandle(uint32_t handleId) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<Ledra::SrwMutex> lock(mutex_);
   for (auto it = pending_.begin(); it != pending_.end();) {
     it = it->second.handle->id() == handleId ? pending_.erase(it) : std::next(it);
   }
 }
 
 void PendingRequests::dropAdapter(uint32_t handleId, Ledra::BusReplyAdapter adapter) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<Ledra::SrwMutex> lock(mutex_);
   for (auto it = pending_.begin(); it != pending_.end();) {
     const bool drop = it->second.handle->id() == handleId && it->second.ticket.adapter == adapter;
     it = drop ? pending_.erase(it) : std::next(it);
@@ -47,7 +47,7 @@ void PendingRequests::dropAdapter(uint32_t handleId, Ledra::BusReplyAdapter adap
 }
 
 std::thread PendingRequests::takeTimer() {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<Ledra::SrwMutex> lock(mutex_);
   pending_.clear();
   if (timerStop_) *timerStop_ = true;
   timerStop_.reset();
@@ -67,7 +67,7 @@ void PendingRequests::abandon() {
 }
 
 void PendingRequests::runTimer(std::shared_ptr<bool> stop) {
-  std::unique_lock<std::mutex> lock(mutex_);
+  std::unique_lock<Ledra::SrwMutex> lock(mutex_);
   while (!*stop) {
     const auto now = std::chrono::steady_clock::now();
     std::vector<PendingRequest> expired;

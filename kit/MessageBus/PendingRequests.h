@@ -4,7 +4,6 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -15,6 +14,7 @@
 #include "include/MessageHeader.h"
 #include "kit/MessageBus/Handle.h"
 #include "kit/MessageBus/Routing.h"
+#include "wrappers/SrwSync.h"
 
 namespace KilnBus {
 
@@ -52,8 +52,8 @@ class PendingRequests {
   void runTimer(std::shared_ptr<bool> stop);
   std::thread takeTimer();
 
-  std::mutex mutex_;
-  std::condition_variable wake_;
+  Ledra::SrwMutex mutex_;
+  Ledra::SrwConditionVariable wake_;
   std::map<uint64_t, PendingRequest> pending_;  // by serial
   std::thread timer_;
   std::shared_ptr<bool> timerStop_;

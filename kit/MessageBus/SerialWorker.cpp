@@ -15,7 +15,7 @@ SerialWorker::~SerialWorker() { stop(); }
 
 bool SerialWorker::post(std::function<void()> task) {
   {
-    std::lock_guard<std::mutex> lock(state_->mutex);
+    std::lock_guard<Ledra::SrwMutex> lock(state_->mutex);
     if (state_->stopping) return false;
     state_->tasks.push_back(std::move(task));
   }
@@ -26,7 +26,7 @@ bool SerialWorker::post(std::function<void()> task) {
 void SerialWorker::markStopping() {
   std::deque<std::function<void()>> dropped;
   {
-    std::lock_guard<std::mutex> lock(state_->mutex);
+    std::lock_guard<Ledra::SrwMutex> lock(state_->mutex);
     state_->stopping = true;
     dropped.swap(state_->tasks);
   }
@@ -37,13 +37,13 @@ void SerialWorker::markStopping() {
 void SerialWorker::stop() {
   markStopping();
   if (onWorkerThread()) {
-    std::lock_guard<std::mutex> lock(threadMutex_);
+    std::lock_guard<Ledra::SrwMutex> lock(threadMutex_);
     if (thread_.joinable()) thread_.detach();
     return;
   }
   std::thread finished;
   {
-    std::lock_guard<std::mutex> lock(threadMutex_);
+    std::lock_guard<Ledra::SrwMutex> lock(threadMutex_);
     finished = std::move(thread_);
   }
   if (finished.joinable()) finished.join();
@@ -51,7 +51,7 @@ void SerialWorker::stop() {
 
 void SerialWorker::abandon() {
   markStopping();
-  std::lock_guard<std::mutex> lock(threadMutex_);
+  std::lock_guard<Ledra::SrwMutex> lock(threadMutex_);
   if (thread_.joinable()) thread_.detach();
 }
 
@@ -61,7 +61,7 @@ void SerialWorker::run(const std::shared_ptr<State>& state) {
   for (;;) {
     std::function<void()> task;
     {
-      std::unique_lock<std::mutex> lock(state->mutex);
+      std::unique_lock<Ledra::SrwMutex> lock(state->mutex);
       state->wake.wait(lock, [&] { return state->stopping || !state->tasks.empty(); });
       if (state->stopping) return;
       task = std::move(state->tasks.front());

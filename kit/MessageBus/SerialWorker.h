@@ -1,14 +1,15 @@
 // One thread that runs posted tasks one after another, in the order posted.
-// Each subscription and each handle's reply completions get their own, so a
-// subscriber that blocks holds up only itself.
+// Each handle gets one for its deliveries and one for its reply completions, so
+// a subscriber that blocks holds up only its own handle.
 #pragma once
 
-#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
+
+#include "wrappers/SrwSync.h"
 
 namespace KilnBus {
 
@@ -37,8 +38,8 @@ class SerialWorker {
 
  private:
   struct State {
-    std::mutex mutex;
-    std::condition_variable wake;
+    Ledra::SrwMutex mutex;
+    Ledra::SrwConditionVariable wake;
     std::deque<std::function<void()>> tasks;
     bool stopping = false;
   };
@@ -47,7 +48,7 @@ class SerialWorker {
   void markStopping();
 
   std::shared_ptr<State> state_;
-  std::mutex threadMutex_;  // guards thread_ between concurrent stop() calls
+  Ledra::SrwMutex threadMutex_;  // guards thread_ between concurrent stop() calls
   std::thread thread_;
   std::thread::id threadId_;
 };

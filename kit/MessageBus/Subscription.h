@@ -1,5 +1,7 @@
-// One subscriber: an exact name or a pattern, the subscriber's adapter and
-// context, and the delivery thread that calls it.
+// One subscription: an exact name or a pattern, the subscriber's adapter and
+// context. Its deliveries run on the delivery thread of the handle it was made
+// through, so a subscriber gets the messages of all its subscriptions in the
+// order they were published.
 #pragma once
 
 #include <cstdint>
@@ -8,19 +10,20 @@
 #include <string>
 
 #include "include/BusLibrary.h"
+#include "kit/MessageBus/CallGate.h"
 #include "kit/MessageBus/Envelope.h"
 #include "kit/MessageBus/SerialWorker.h"
 
 namespace KilnBus {
 
-class Subscription {
+class Subscription : public std::enable_shared_from_this<Subscription> {
  public:
-  // Exact subscription to `name`.
-  Subscription(uint32_t id, uint32_t handleId, void* context, Ledra::BusDeliveryAdapter adapter,
-               std::wstring name);
+  // Exact subscription to `name`; deliveries run on `deliveries`.
+  Subscription(uint32_t id, uint32_t handleId, std::shared_ptr<SerialWorker> deliveries, void* context,
+               Ledra::BusDeliveryAdapter adapter, std::wstring name);
   // Pattern subscription, compiled by the caller.
-  Subscription(uint32_t id, uint32_t handleId, void* context, Ledra::BusDeliveryAdapter adapter,
-               std::wstring pattern, const std::wregex& compiled);
+  Subscription(uint32_t id, uint32_t handleId, std::shared_ptr<SerialWorker> deliveries, void* context,
+               Ledra::BusDeliveryAdapter adapter, std::wstring pattern, const std::wregex& compiled);
 
   Subscription(const Subscription&) = delete;
   Subscription& operator=(const Subscription&) = delete;
@@ -31,15 +34,16 @@ class Subscription {
   // Exact: the same name. Pattern: the pattern matches the whole name.
   bool wants(const std::wstring& name) const;
 
-  // Queues the message for this subscriber; deliveries keep the queue's order.
+  // Queues the message on the handle's delivery thread.
   void deliver(std::shared_ptr<const Envelope> envelope);
 
   // No delivery after this returns (one in progress is waited for, unless this
   // comes from inside it).
-  void stop() { worker_.stop(); }
-  void abandon() { worker_.abandon(); }
+  void stop();
 
  private:
+  void call(const Envelope& envelope);
+
   const uint32_t id_;
   const uint32_t handleId_;
   void* const context_;
@@ -47,7 +51,9 @@ class Subscription {
   const bool isPattern_;
   const std::wstring name_;
   const std::wregex pattern_;
-  SerialWorker worker_;
+  const std::shared_ptr<SerialWorker> deliveries_;
+  CallGate gate_;
+  bool stopped_ = false;  // under gate_
 };
 
 }  // namespace KilnBus

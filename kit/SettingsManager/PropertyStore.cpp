@@ -81,7 +81,7 @@ std::wstring PropertyStore::defaultStatePath() {
 }
 
 bool PropertyStore::load() {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<Ledra::SrwMutex> lock(mutex_);
   properties_.clear();
   if (statePath_.empty()) return true;
   std::wstring text;
@@ -114,7 +114,7 @@ bool PropertyStore::saveLocked() const {
 }
 
 bool PropertyStore::set(const std::wstring& name, const std::wstring& value, bool isVolatile) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<Ledra::SrwMutex> lock(mutex_);
   auto found = properties_.find(name);
   const bool wasPersisted = found != properties_.end() && !found->second.isVolatile;
   properties_[name] = Entry{value, isVolatile};
@@ -122,7 +122,7 @@ bool PropertyStore::set(const std::wstring& name, const std::wstring& value, boo
 }
 
 bool PropertyStore::get(const std::wstring& name, std::wstring& value) const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<Ledra::SrwMutex> lock(mutex_);
   const auto found = properties_.find(name);
   if (found == properties_.end()) return false;
   value = found->second.value;
@@ -130,7 +130,7 @@ bool PropertyStore::get(const std::wstring& name, std::wstring& value) const {
 }
 
 PropertyStore::Properties PropertyStore::withPrefix(const std::wstring& prefix) const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<Ledra::SrwMutex> lock(mutex_);
   Properties matches;
   for (auto it = properties_.lower_bound(prefix); it != properties_.end() && startsWith(it->first, prefix);
        ++it) {
@@ -140,7 +140,7 @@ PropertyStore::Properties PropertyStore::withPrefix(const std::wstring& prefix) 
 }
 
 bool PropertyStore::remove(const std::wstring& name) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<Ledra::SrwMutex> lock(mutex_);
   const auto found = properties_.find(name);
   if (found == properties_.end()) return false;
   const bool wasPersisted = !found->second.isVolatile;
@@ -150,7 +150,7 @@ bool PropertyStore::remove(const std::wstring& name) {
 }
 
 std::vector<std::wstring> PropertyStore::removePrefix(const std::wstring& prefix) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<Ledra::SrwMutex> lock(mutex_);
   std::vector<std::wstring> removed;
   auto it = properties_.lower_bound(prefix);
   while (it != properties_.end() && startsWith(it->first, prefix)) {

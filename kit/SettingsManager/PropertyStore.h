@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "wrappers/SrwSync.h"
+
 namespace SettingsKit {
 
 class PropertyStore {
@@ -48,7 +50,7 @@ class PropertyStore {
   bool saveLocked() const;
 
   const std::wstring statePath_;
-  mutable std::mutex mutex_;
+  mutable Ledra::SrwMutex mutex_;
   std::map<std::wstring, Entry> properties_;
 };
 

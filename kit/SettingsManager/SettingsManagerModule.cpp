@@ -47,7 +47,7 @@ Ledra::ModuleStatus SettingsManagerModule::start() {
     LEDRA_LOG(Ledra::logging::Error, kFnStart, __LINE__, kNotStarted);
     return Ledra::MODULE_STATUS_INVALID_STATE;
   }
-  std::lock_guard<std::mutex> lock(subscriptionMutex_);
+  std::lock_guard<Ledra::SrwMutex> lock(subscriptionMutex_);
   if (subscribed_) return Ledra::MODULE_STATUS_SUCCESS;
   subscribed_ = true;  // from here on, unsubscribeAll has work to do even after a partial failure
   for (const auto& name : SettingsService::requestNames()) {
@@ -72,7 +72,7 @@ Ledra::ModuleStatus SettingsManagerModule::uninitialize() {
 }
 
 void SettingsManagerModule::unsubscribeAll() {
-  std::lock_guard<std::mutex> lock(subscriptionMutex_);
+  std::lock_guard<Ledra::SrwMutex> lock(subscriptionMutex_);
   if (!subscribed_) return;
   // The bus returns only once no callback of the subscription runs any more.
   for (const auto& name : SettingsService::requestNames()) unsubscribe(name);

@@ -10,6 +10,7 @@
 #include "kit/SettingsManager/PropertyStore.h"
 #include "kit/SettingsManager/SettingsService.h"
 #include "module/BaseModule.h"
+#include "wrappers/SrwSync.h"
 
 namespace SettingsKit {
 
@@ -34,7 +35,7 @@ class SettingsManagerModule : public Ledra::BaseModule {
 
   std::shared_ptr<PropertyStore> store_;
   std::unique_ptr<SettingsService> service_;
-  std::mutex subscriptionMutex_;
+  Ledra::SrwMutex subscriptionMutex_;
   bool subscribed_ = false;
 };
 

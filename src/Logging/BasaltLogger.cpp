@@ -57,7 +57,7 @@ CLogger& CLogger::instance() {
 }
 
 ILoggingHandler* CLogger::current() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<Ledra::SrwMutex> lock(mutex_);
   return registered_ != nullptr ? registered_ : defaultHandler_.get();
 }
 
@@ -69,7 +69,7 @@ uint32_t CLogger::RegisterHandler(ILoggingHandler* handler) {
   }
   ILoggingHandler* refusedBy = nullptr;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<Ledra::SrwMutex> lock(mutex_);
     if (noneRegistered() || registered_ == handler) {
       registered_ = handler;
       return 0;
@@ -85,7 +85,7 @@ uint32_t CLogger::UnregisterHandler(ILoggingHandler* handler) {
   static constexpr wchar_t kFunction[] = L"Basalt::CLogger::UnregisterHandler";
   ILoggingHandler* registered = nullptr;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<Ledra::SrwMutex> lock(mutex_);
     if (!noneRegistered() && registered_ == handler) {
       registered_ = nullptr;
       return 0;

@@ -8,6 +8,8 @@
 #include <memory>
 #include <mutex>
 
+#include "wrappers/SrwSync.h"
+
 namespace Basalt {
 
 // Severities of the support library.
@@ -67,7 +69,7 @@ class CLogger {
   bool noneRegistered() const { return registered_ == nullptr || registered_ == defaultHandler_.get(); }
 
   std::shared_ptr<ILoggingHandler> defaultHandler_;
-  mutable std::mutex mutex_;
+  mutable Ledra::SrwMutex mutex_;
   ILoggingHandler* registered_ = nullptr;
 };
 

@@ -58,7 +58,7 @@ CETWConfigurationListener::~CETWConfigurationListener() {
 
 void CETWConfigurationListener::start() noexcept {
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<Ledra::SrwMutex> lock(mutex_);
     if (key_.open(registryKey_.c_str()) == ERROR_SUCCESS) {
       changed_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
       if (changed_ && arm() &&
@@ -85,7 +85,7 @@ void CETWConfigurationListener::refresh() noexcept {
   DWORD enable = kDefaultEnable;
   DWORD severity = kDefaultSeverity;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<Ledra::SrwMutex> lock(mutex_);
     Basalt::CObfuscatedRegKey key;
     if (key.open(registryKey_.c_str()) == ERROR_SUCCESS) {
       key.readDword(L"Enable", enable);
@@ -101,7 +101,7 @@ void CETWConfigurationListener::refresh() noexcept {
 void CALLBACK CETWConfigurationListener::onChange(void* context, BOOLEAN) {
   auto* self = static_cast<CETWConfigurationListener*>(context);
   {
-    std::lock_guard<std::mutex> lock(self->mutex_);
+    std::lock_guard<Ledra::SrwMutex> lock(self->mutex_);
     self->arm();
   }
   self->refresh();

@@ -9,6 +9,7 @@
 
 #include "Logging/ObfuscatedRegKey.h"
 #include "wrappers/ScopedHandle.h"
+#include "wrappers/SrwSync.h"
 
 namespace ETWLogging {
 
@@ -61,7 +62,7 @@ class CETWConfigurationListener {
 
   std::wstring registryKey_;
   Apply apply_;
-  std::mutex mutex_;
+  Ledra::SrwMutex mutex_;
   Basalt::CObfuscatedRegKey key_;
   Ledra::ScopedHandle changed_;
   HANDLE wait_ = nullptr;

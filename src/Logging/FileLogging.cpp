@@ -152,7 +152,7 @@ uint32_t CLogging::log(uint32_t severity, const wchar_t* file, const wchar_t* fu
     const std::wstring text = formatLogLine(now, severity, parts);
     uint32_t result = 0;
     {
-      std::lock_guard<std::mutex> lock(writeMutex_);
+      std::lock_guard<Ledra::SrwMutex> lock(writeMutex_);
       DWORD index = 0;
       bool createNew = false;
       chooseFile(index, createNew);

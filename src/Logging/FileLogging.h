@@ -11,6 +11,7 @@
 #include <string>
 
 #include "Logging/LoggingIf.h"
+#include "wrappers/SrwSync.h"
 
 namespace ETWLogging {
 
@@ -62,7 +63,7 @@ class CLogging : public CLoggingIf {
   DWORD processId_ = 0;
   // Keeps the lines of this process whole and the rotation index consistent;
   // other processes share the files through the sharing mode alone.
-  std::mutex writeMutex_;
+  Ledra::SrwMutex writeMutex_;
 };
 
 }  // namespace ETWLogging

@@ -12,13 +12,14 @@
 #include "Logging/BasaltLogger.h"
 #include "Logging/LogBuilder.h"
 #include "Logging/WideFormat.h"
+#include "wrappers/SrwSync.h"
 
 namespace Ledra {
 namespace logging {
 namespace {
 
-std::mutex& identityMutex() {
-  static std::mutex mutex;
+Ledra::SrwMutex& identityMutex() {
+  static Ledra::SrwMutex mutex;
   return mutex;
 }
 
@@ -47,7 +48,7 @@ class ProcessLogger {
     try {
       ETWLogging::LoggingIdentity id;
       {
-        std::lock_guard<std::mutex> lock(identityMutex());
+        std::lock_guard<Ledra::SrwMutex> lock(identityMutex());
         id = identity();
       }
       if (id.module == nullptr) id.module = thisModule();
@@ -103,7 +104,7 @@ void log(uint32_t severity, const wchar_t* file, const wchar_t* function, int li
 void setLoggingIdentity(uint64_t value, const wchar_t* group, HMODULE module, const wchar_t* host,
                         uint32_t mechanism) noexcept {
   try {
-    std::lock_guard<std::mutex> lock(identityMutex());
+    std::lock_guard<Ledra::SrwMutex> lock(identityMutex());
     ETWLogging::LoggingIdentity& id = identity();
     id.value = value;
     if (group != nullptr) id.group = group;

@@ -68,7 +68,7 @@ MessageBusClient::MessageBusClient(std::shared_ptr<MessageBusShim> shim,
 
 MessageBusClient::~MessageBusClient() {
   {
-    std::lock_guard<std::mutex> lock(subscriptionLock_);
+    std::lock_guard<Ledra::SrwMutex> lock(subscriptionLock_);
     for (const auto& entry : subscriptions_) unsubscribeNode(entry.second);
     subscriptions_.clear();
   }
@@ -153,10 +153,10 @@ unsigned long MessageBusClient::requestVariant(const std::shared_ptr<Message>& m
 
 unsigned long MessageBusClient::addPendingReply(ReplyCallback callback, bool keepFuture, uint64_t& index,
                                                 ReplyFuture& future) {
-  std::lock_guard<std::mutex> lock(replyLock_);
+  std::lock_guard<Ledra::SrwMutex> lock(replyLock_);
   index = replyCounter_++;
   PendingReply& entry = pendingReplies_[index];
-  entry.promise = std::promise<std::shared_ptr<Message>>();
+  entry.promise = SrwPromise<std::shared_ptr<Message>>();
   ReplyFuture taken = entry.promise.get_future();
   if (!taken.valid()) {
     pendingReplies_.erase(index);
@@ -178,7 +178,7 @@ unsigned long MessageBusClient::sendRequest(const std::shared_ptr<Message>& mess
   const uint32_t result = shim_->request(message, index, &replyFunction_, libraryTimeout(timeout), variant);
   if (result != MODULE_STATUS_SUCCESS) {
     {
-      std::lock_guard<std::mutex> lock(replyLock_);
+      std::lock_guard<Ledra::SrwMutex> lock(replyLock_);
       pendingReplies_.erase(index);
     }
     LEDRA_LOG(logging::Error, L"Ledra::MessageBusClient::internalRequest", __LINE__, kRequestFailed,
@@ -216,7 +216,7 @@ unsigned long MessageBusClient::replyCallback(uint64_t replyIndex, const std::sh
                                               unsigned long status) {
   PendingReply entry;
   {
-    std::lock_guard<std::mutex> lock(replyLock_);
+    std::lock_guard<Ledra::SrwMutex> lock(replyLock_);
     auto found = pendingReplies_.find(replyIndex);
     if (found == pendingReplies_.end()) {
       LEDRA_LOG(logging::Warning, L"Ledra::MessageBusClient::replyCallback", __LINE__, kReplyIndexNotFound);
@@ -261,7 +261,7 @@ MessageBus::Callback MessageBusClient::inSession(Callback callback) const {
 
 unsigned long MessageBusClient::subscribe(const std::wstring& name, const std::wstring& alias,
                                           Callback callback) {
-  std::lock_guard<std::mutex> lock(subscriptionLock_);
+  std::lock_guard<Ledra::SrwMutex> lock(subscriptionLock_);
   SubscriptionNode& node = subscriptions_[alias];
   node.exact.push_back(ExactSubscription{0, name, std::make_shared<Callback>(std::move(callback))});
   const uint32_t id = shim_->subscribe(name, node.exact.back().callback.get());
@@ -318,7 +318,7 @@ unsigned long MessageBusClient::addFilter(const std::wstring& nameRegex, const s
               nameRegex.c_str(), error.what());
     return MODULE_STATUS_INVALID_PARAMETER;
   }
-  std::lock_guard<std::mutex> lock(subscriptionLock_);
+  std::lock_guard<Ledra::SrwMutex> lock(subscriptionLock_);
   SubscriptionNode& node = subscriptions_[alias];
   node.filters.push_back(
       FilterSubscription{0, nameRegex, std::make_shared<Callback>(std::move(callback)), std::move(pattern)});
@@ -342,7 +342,7 @@ void MessageBusClient::unsubscribeNode(const SubscriptionNode& node) {
 }
 
 unsigned long MessageBusClient::unsubscribe(const std::wstring& alias) {
-  std::lock_guard<std::mutex> lock(subscriptionLock_);
+  std::lock_guard<Ledra::SrwMutex> lock(subscriptionLock_);
   auto found = subscriptions_.find(alias);
   if (found == subscriptions_.end()) {
     LEDRA_LOG(logging::Warning, L"Ledra::MessageBusClient::unsubscribe", __LINE__, kSubscriptionNotFound,
@@ -359,7 +359,7 @@ unsigned long MessageBusClient::unsubscribe(const std::wstring& alias) {
 unsigned long MessageBusClient::deliverDirect(const std::shared_ptr<Message>& message) {
   if (!message) return MODULE_STATUS_INVALID_PARAMETER;
   const std::wstring& name = message->getName();
-  std::lock_guard<std::mutex> lock(subscriptionLock_);
+  std::lock_guard<Ledra::SrwMutex> lock(subscriptionLock_);
   for (const auto& entry : subscriptions_) {
     for (const auto& subscription : entry.second.exact) {
       if (subscription.name == name) (*subscription.callback)(message);

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <future>
 #include <memory>
 #include <mutex>
 #include <regex>
@@ -16,6 +15,8 @@
 #include "bus/MessageBus.h"
 #include "bus/MessageBusShim.h"
 #include "bus/ProcessAPI.h"
+#include "wrappers/SrwFuture.h"
+#include "wrappers/SrwSync.h"
 
 namespace Ledra {
 
@@ -71,7 +72,7 @@ class MessageBusClient : public MessageBus {
   uint32_t getSessionId() const { return sessionId_; }
 
  private:
-  using ReplyFuture = std::future<std::shared_ptr<Message>>;
+  using ReplyFuture = SrwFuture<std::shared_ptr<Message>>;
 
   struct ExactSubscription {
     uint32_t id;
@@ -89,7 +90,7 @@ class MessageBusClient : public MessageBus {
     std::vector<FilterSubscription> filters;
   };
   struct PendingReply {
-    std::promise<std::shared_ptr<Message>> promise;
+    SrwPromise<std::shared_ptr<Message>> promise;
     // Callback form only: the future handed to the caller's callback on completion.
     ReplyFuture future;
     ReplyCallback callback;
@@ -117,12 +118,12 @@ class MessageBusClient : public MessageBus {
   std::shared_ptr<MessageBusShim> shim_;
   std::shared_ptr<ProcessAPI> processApi_;
 
-  std::mutex subscriptionLock_;
+  Ledra::SrwMutex subscriptionLock_;
   std::unordered_map<std::wstring, SubscriptionNode> subscriptions_;
 
   uint64_t replyCounter_ = 0;
   MessageBusShim::ReplyFunction replyFunction_;  // its address is the context of every request
-  std::mutex replyLock_;
+  Ledra::SrwMutex replyLock_;
   std::unordered_map<uint64_t, PendingReply> pendingReplies_;
 
   uint32_t sessionId_ = 0;

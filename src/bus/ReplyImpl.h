@@ -3,16 +3,16 @@
 #pragma once
 
 #include <cstdint>
-#include <future>
 #include <memory>
 
 #include "message/Reply.h"
+#include "wrappers/SrwFuture.h"
 
 namespace Ledra {
 
 class ReplyImpl : public Reply {
  public:
-  using ReplyFuture = std::future<std::shared_ptr<Message>>;
+  using ReplyFuture = SrwFuture<std::shared_ptr<Message>>;
 
   // deadlineMs is on the clock of nowMilliseconds().
   ReplyImpl(ReplyFuture future, int64_t deadlineMs);

@@ -51,7 +51,8 @@ const TarnModuleImpl::HandlerRow kHandlerRows[] = {
     {L"Core.Firewall.SetIntrusionDetection", Kind::Scoped, &TarnModuleImpl::set_intrusion_detection},
     {L"Core.Firewall.RefreshIntrusionDetection", Kind::Scoped, &TarnModuleImpl::refresh_intrusion_detection},
     {L"Core.Firewall.RestoreDefaults", Kind::Scoped, &TarnModuleImpl::restore_defaults},
-    {L"Core.Firewall.RefreshRestoreDefaultsBtnStatus", Kind::Scoped, &TarnModuleImpl::refresh_defaults_settings},
+    {L"Core.Firewall.RefreshRestoreDefaultsBtnStatus", Kind::Scoped,
+     &TarnModuleImpl::refresh_defaults_settings},
     {L"Core.Firewall.RequestUserState", Kind::Scoped, &TarnModuleImpl::get_user_state},
     {L"Core.Firewall.GetUploadedFilePath", Kind::Scoped, &TarnModuleImpl::get_uploaded_filepath},
     {L"Core.Firewall.GetTrustLevel", Kind::Scoped, &TarnModuleImpl::get_network_trust_level},
@@ -107,7 +108,7 @@ TarnModuleImpl::TarnModuleImpl(std::shared_ptr<Basalt::IOCContainer> container,
 
 TarnModuleImpl::~TarnModuleImpl() {
   {
-    std::unique_lock<std::mutex> lock(queueMutex);
+    std::unique_lock<Ledra::SrwMutex> lock(queueMutex);
     acceptingMessages = false;
     queueDrained.wait(lock, [this] { return queue.empty() || !workerAlive; });
     if (!queue.empty()) {
@@ -149,13 +150,13 @@ ModuleStatus TarnModuleImpl::initialize() {
   buildHandlerTable();
 
   {
-    std::lock_guard<std::mutex> lock(queueMutex);
+    std::lock_guard<Ledra::SrwMutex> lock(queueMutex);
     workerAlive = true;
   }
   try {
     workerThread = std::thread(&TarnModuleImpl::process_message_queue, this);
   } catch (...) {
-    std::lock_guard<std::mutex> lock(queueMutex);
+    std::lock_guard<Ledra::SrwMutex> lock(queueMutex);
     workerAlive = false;
     throw;
   }
@@ -207,7 +208,8 @@ ModuleStatus TarnModuleImpl::start() {
     return MODULE_STATUS_UNSUCCESSFUL;
   }
   const bool watching = settingsManager->subscribePropertySet(
-      [this](const std::wstring& name) { onPropertyIgnoreFirewallAlert(name, true); }, kIgnoreFirewallProperty);
+      [this](const std::wstring& name) { onPropertyIgnoreFirewallAlert(name, true); },
+      kIgnoreFirewallProperty);
   if (!watching) {
     LEDRA_LOG(logging::Error, L"Ledra::TarnModuleImpl::start", 142, kWatchFailed);
     return MODULE_STATUS_UNSUCCESSFUL;
@@ -221,7 +223,7 @@ ModuleStatus TarnModuleImpl::start() {
 
 ModuleStatus TarnModuleImpl::stop() {
   {
-    std::lock_guard<std::mutex> lock(watchdogMutex);
+    std::lock_guard<Ledra::SrwMutex> lock(watchdogMutex);
     stopRequested = true;
   }
   watchdogWake.notify_all();

@@ -17,7 +17,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -32,6 +31,7 @@
 #include "include/BxFWInterfaces.h"
 #include "module/BaseModule.h"
 #include "settings/SettingsManager.h"
+#include "wrappers/SrwSync.h"
 
 namespace Brenix {
 class Module_response;
@@ -146,9 +146,9 @@ class TarnModuleImpl : public BaseModule {
   std::shared_ptr<SettingsManager> settingsManager;
   std::thread workerThread;
   std::deque<std::shared_ptr<Message>> queue;
-  std::mutex queueMutex;
-  std::condition_variable workAvailable;
-  std::condition_variable queueDrained;
+  Ledra::SrwMutex queueMutex;
+  Ledra::SrwConditionVariable workAvailable;
+  Ledra::SrwConditionVariable queueDrained;
   bool stopWorker = false;
   bool acceptingMessages = true;
   // True from the worker's start until it leaves; a worker that ended early
@@ -158,8 +158,8 @@ class TarnModuleImpl : public BaseModule {
   std::unordered_map<std::wstring, Handler> handlers;
   std::atomic<bool> watchdogRunning{false};
   std::atomic<bool> stopRequested{false};
-  std::condition_variable watchdogWake;
-  std::mutex watchdogMutex;
+  Ledra::SrwConditionVariable watchdogWake;
+  Ledra::SrwMutex watchdogMutex;
   std::thread watchdogThread;
   int64_t unloadDeadline = 0;
 

@@ -48,7 +48,7 @@ ModuleStatus TarnModuleImpl::onPropertyIgnoreFirewallAlert(const std::wstring& p
 }
 
 bool TarnModuleImpl::isIdle() {
-  std::lock_guard<std::mutex> lock(queueMutex);
+  std::lock_guard<Ledra::SrwMutex> lock(queueMutex);
   return queue.empty() && !stopRequested;
 }
 
@@ -59,7 +59,7 @@ int64_t TarnModuleImpl::steadyNowNanoseconds() const {
 }
 
 void TarnModuleImpl::resetUnloadWatchdog(std::chrono::milliseconds idleTime) {
-  std::lock_guard<std::mutex> lock(watchdogMutex);
+  std::lock_guard<Ledra::SrwMutex> lock(watchdogMutex);
   if (!isIdle()) return;  // the re-arm after the last queued message sets the deadline
   unloadDeadline = steadyNowNanoseconds() + std::chrono::nanoseconds(idleTime).count();
   if (!watchdogRunning) {
@@ -75,14 +75,15 @@ void TarnModuleImpl::resetUnloadWatchdog(std::chrono::milliseconds idleTime) {
 // unload: the host's callback must not wait for StopModule or DestroyModule
 // of this module (both need this mutex or this thread's end).
 void TarnModuleImpl::unload_watchdog_main() {
-  std::unique_lock<std::mutex> lock(watchdogMutex);
+  std::unique_lock<Ledra::SrwMutex> lock(watchdogMutex);
   watchdogRunning = true;
   for (;;) {
     const int64_t remaining = unloadDeadline - steadyNowNanoseconds();
     // stop() sets stopRequested under this mutex: checking it before waiting
     // means a stop that came before this thread first took the mutex is not missed.
     if (remaining >= 1 && !stopRequested) {
-      watchdogWake.wait_for(lock, std::chrono::nanoseconds(remaining), [this] { return stopRequested.load(); });
+      watchdogWake.wait_for(lock, std::chrono::nanoseconds(remaining),
+                            [this] { return stopRequested.load(); });
     }
     if (stopRequested) break;
     if (steadyNowNanoseconds() >= unloadDeadline) break;

@@ -43,9 +43,8 @@ class ApartmentScope {
 }  // namespace
 
 unsigned long TarnModuleImpl::callback_enqueue_message(std::shared_ptr<Message> message) {
-  LEDRA_LOG(logging::Normal, kEnqueueFunction, 1170, kEnqueued,
-            message ? message->getName().c_str() : L"");
-  std::unique_lock<std::mutex> lock(queueMutex);
+  LEDRA_LOG(logging::Normal, kEnqueueFunction, 1170, kEnqueued, message ? message->getName().c_str() : L"");
+  std::unique_lock<Ledra::SrwMutex> lock(queueMutex);
   if (!acceptingMessages) return 0;  // destruction has begun: dropped
   queue.push_back(std::move(message));
   lock.unlock();
@@ -59,7 +58,7 @@ void TarnModuleImpl::process_message_queue() {
     TarnModuleImpl& module;
     ~WorkerExit() {
       {
-        std::lock_guard<std::mutex> lock(module.queueMutex);
+        std::lock_guard<Ledra::SrwMutex> lock(module.queueMutex);
         module.workerAlive = false;
       }
       module.queueDrained.notify_all();
@@ -73,8 +72,8 @@ void TarnModuleImpl::process_message_queue() {
     return;
   }
   Microsoft::WRL::ComPtr<IBxFWSettings> created;
-  const HRESULT hr =
-      creator_->create(CLSID_BxFWSettings, IID_IBxFWSettings, reinterpret_cast<void**>(created.GetAddressOf()));
+  const HRESULT hr = creator_->create(CLSID_BxFWSettings, IID_IBxFWSettings,
+                                      reinterpret_cast<void**>(created.GetAddressOf()));
   if (FAILED(hr) || !created) {
     LEDRA_LOG(logging::Error, kWorkerFunction, 1200, kSettingsFailed, static_cast<unsigned>(hr));
     unload();
@@ -86,7 +85,7 @@ void TarnModuleImpl::process_message_queue() {
   for (;;) {
     std::shared_ptr<Message> message;
     {
-      std::unique_lock<std::mutex> lock(queueMutex);
+      std::unique_lock<Ledra::SrwMutex> lock(queueMutex);
       workAvailable.wait(lock, [this] { return stopWorker || !queue.empty(); });
       if (stopWorker) break;
       message = std::move(queue.front());

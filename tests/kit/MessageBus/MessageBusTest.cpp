@@ -360,21 +360,42 @@ TEST_F(KitMessageBus, UnsubscribedSubscriberIsNotCalledAgain) {
   EXPECT_EQ(atReturn, slow.count());
 }
 
-TEST_F(KitMessageBus, ThrowingOrBlockedSubscriberStopsNeitherOthersNorThePublisher) {
+TEST_F(KitMessageBus, ThrowingOrBlockedSubscriberStopsNeitherOtherHandlesNorThePublisher) {
   constexpr size_t kCount = 200;
   Recorder thrower, blocked, healthy;
   Latch release;
-  BusHandle handle(table_);
+  BusHandle publisher(table_), blockedHandle(table_), thrownHandle(table_), healthyHandle(table_);
   thrower.onDelivery = [](const Delivered&) { throw std::runtime_error("subscriber failure"); };
   blocked.onDelivery = [&](const Delivered&) { release.wait(); };
-  for (Recorder* r : {&thrower, &blocked, &healthy}) ASSERT_NE(0u, subscribe(handle, *r, L"Kit.Fanout"));
-  for (size_t i = 0; i < kCount; ++i) EXPECT_EQ(0u, handle.publish(L"Kit.Fanout", std::to_wstring(i)));
+  ASSERT_NE(0u, subscribe(thrownHandle, thrower, L"Kit.Fanout"));
+  ASSERT_NE(0u, subscribe(blockedHandle, blocked, L"Kit.Fanout"));
+  ASSERT_NE(0u, subscribe(healthyHandle, healthy, L"Kit.Fanout"));
+  for (size_t i = 0; i < kCount; ++i) EXPECT_EQ(0u, publisher.publish(L"Kit.Fanout", std::to_wstring(i)));
   EXPECT_TRUE(healthy.waitForCount(kCount));
   EXPECT_TRUE(thrower.waitForCount(kCount));
   EXPECT_TRUE(blocked.waitForCount(1));
   EXPECT_EQ(1u, blocked.count());  // still inside its first delivery
   release.open();
   EXPECT_TRUE(blocked.waitForCount(kCount));
+}
+
+TEST_F(KitMessageBus, DeliversAllSubscriptionsOfAHandleInPublishOrder) {
+  // A change followed by its refresh, under two names, must reach a subscriber in that order.
+  constexpr size_t kCount = 300;
+  Recorder recorder;
+  BusHandle publisher(table_), subscriber(table_);
+  ASSERT_NE(0u, subscribe(subscriber, recorder, L"Kit.Change"));
+  ASSERT_NE(0u, subscribe(subscriber, recorder, L"Kit.Refresh"));
+  ASSERT_NE(
+      0u, table_->subscribeFilter(subscriber.get(), &recorder, Recorder::deliveryAdapter, L"Kit\\.Other.*"));
+  const wchar_t* names[] = {L"Kit.Change", L"Kit.Refresh", L"Kit.Other"};
+  for (size_t i = 0; i < kCount; ++i) EXPECT_EQ(0u, publisher.publish(names[i % 3], std::to_wstring(i)));
+  ASSERT_TRUE(recorder.waitForCount(kCount));
+  const std::vector<Delivered> seen = recorder.seen();
+  for (size_t i = 0; i < kCount; ++i) {
+    ASSERT_EQ(std::to_wstring(i), seen[i].payload) << "message " << i << " out of order";
+    EXPECT_EQ(seen[0].threadId, seen[i].threadId);
+  }
 }
 
 TEST_F(KitMessageBus, StartsAgainAfterTheLastHandleIsReleasedAndTheLibraryFreed) {
