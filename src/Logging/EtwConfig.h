@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "Logging/ObfuscatedRegKey.h"
+#include "wrappers/ObfuscatedRegKey.h"
 #include "wrappers/ScopedHandle.h"
 #include "wrappers/SrwSync.h"
 

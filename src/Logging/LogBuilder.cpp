@@ -2,7 +2,7 @@
 
 #include "Logging/ETWLogging.h"
 #include "Logging/FileLogging.h"
-#include "Logging/ObfuscatedRegKey.h"
+#include "wrappers/ObfuscatedRegKey.h"
 
 namespace ETWLogging {
 

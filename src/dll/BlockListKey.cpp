@@ -4,8 +4,8 @@ namespace Ledra {
 
 bool BlockListKey::open(const std::wstring& subKey) { return key_.open(subKey.c_str()) == ERROR_SUCCESS; }
 
-bool BlockListKey::readString(const std::wstring& name, std::wstring& value) {
-  return key_.readString(name.c_str(), value) == ERROR_SUCCESS;
+LSTATUS BlockListKey::readString(const std::wstring& name, std::wstring& value) {
+  return key_.readString(name.c_str(), value);
 }
 
 }  // namespace Ledra

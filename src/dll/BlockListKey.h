@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "Logging/ObfuscatedRegKey.h"
+#include "wrappers/ObfuscatedRegKey.h"
 
 namespace Ledra {
 
@@ -16,8 +16,10 @@ class BlockListKey {
   virtual ~BlockListKey() = default;
   // Opens HKLM\subKey for reading; false when it does not open.
   virtual bool open(const std::wstring& subKey);
-  // The text of a string value of the open key; false when it cannot be read.
-  virtual bool readString(const std::wstring& name, std::wstring& value);
+  // The text of a value of the open key, as the encoded-value reader gives
+  // it: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND for a value that is not there, or
+  // why a value that is there cannot be read as text.
+  virtual LSTATUS readString(const std::wstring& name, std::wstring& value);
 
  private:
   Basalt::CObfuscatedRegKey key_;

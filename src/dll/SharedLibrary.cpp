@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Logging/Log.h"
+#include "wrappers/HeldFile.h"
 #include "module/ModuleException.h"
 
 namespace Ledra {
@@ -22,6 +23,7 @@ constexpr wchar_t kBlocked[] = L"Blocked library: %ls.";
 constexpr wchar_t kLoadFailed[] = L"Failed to load library: %ls.";
 constexpr wchar_t kFunctionMissing[] = L"Failed to load %hs function from library: %ls.";
 constexpr wchar_t kFreeFailed[] = L"Failed to free library: %ls.";
+constexpr wchar_t kNotAbsolute[] = L"Refused to load %ls: not an absolute path.";
 
 constexpr char kLoadException[] = "Failed to load library";
 constexpr char kImportException[] = "Failed to import functions from library";
@@ -91,6 +93,23 @@ ModuleStatus SharedLibrary::loadLibrary() {
             folder.c_str());
 
   const std::wstring path = folder + L"\\" + info_.name;
+  if (!isAbsolutePath(path)) {
+    // Loaded by this path, the library would be searched for: another file than the one checked.
+    LEDRA_LOG(logging::Error, L"Ledra::SharedLibrary::loadLibrary", __LINE__, kNotAbsolute, path.c_str());
+    LEDRA_LOG(logging::Error, L"Ledra::SharedLibrary::loadLibrary", __LINE__, kLoadFailed,
+              info_.name.c_str());
+    return MODULE_STATUS_UNSUCCESSFUL;
+  }
+  // Held from the block-list read until the load has returned, so that the
+  // version read is that of the file loaded. A file not there leaves nothing
+  // to hold (the load itself opens, checks and holds what it loads); any other
+  // failure to hold it refuses the load.
+  const HeldFile held(path);
+  if (!held.valid() && held.error() != ERROR_FILE_NOT_FOUND && held.error() != ERROR_PATH_NOT_FOUND) {
+    LEDRA_LOG(logging::Error, L"Ledra::SharedLibrary::loadLibrary", __LINE__, kLoadFailed,
+              info_.name.c_str());
+    return MODULE_STATUS_UNSUCCESSFUL;
+  }
   if (isBlocked(folder, info_.name)) {
     LEDRA_LOG(logging::Information, L"Ledra::SharedLibrary::loadLibrary", __LINE__, kBlocked, path.c_str());
     return MODULE_STATUS_NOT_SUPPORTED;
@@ -118,7 +137,10 @@ bool SharedLibrary::isBlocked(const std::wstring& folder, const std::wstring& na
   const std::shared_ptr<BlockListKey> key = regKey_ ? regKey_ : std::make_shared<BlockListKey>();
   if (!key->open(kBlockListKey + lowerName)) return false;
   std::wstring blocked;
-  if (!key->readString(version, blocked)) blocked.clear();
+  const LSTATUS read = key->readString(version, blocked);
+  // A listed value that cannot be read as text (another type, broken data) fails closed.
+  if (read != ERROR_SUCCESS && read != ERROR_FILE_NOT_FOUND) return true;
+  if (read == ERROR_FILE_NOT_FOUND) blocked.clear();  // not listed: empty text
   return blocked == version;
 }
 

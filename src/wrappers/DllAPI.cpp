@@ -1,7 +1,9 @@
 #include "wrappers/DllAPI.h"
 
 #include "Logging/Log.h"
-#include "dll/TrustCheck.h"
+#include "wrappers/HeldFile.h"
+#include "wrappers/ImageTrust.h"
+#include "wrappers/TrustCheck.h"
 
 namespace Ledra {
 
@@ -9,6 +11,7 @@ namespace {
 
 constexpr wchar_t kLogFile[] = L"DllAPI";
 constexpr wchar_t kLoadLibraryFailed[] = L"LoadLibrary Failed. GLE: %lu";
+constexpr wchar_t kNotAbsolute[] = L"Refused to load %ls: not an absolute path.";
 
 }  // namespace
 
@@ -16,10 +19,12 @@ bool DllAPI::loadLibrary(const std::wstring& path, HMODULE* out) {
   HMODULE module = nullptr;
   if (out == nullptr) {
     ::SetLastError(ERROR_INVALID_PARAMETER);
-  } else if (const uint32_t trust = checkTrustedSignature(path); trust != 0) {
-    ::SetLastError(trust);  // refused: nothing is loaded
   } else {
-    module = ::LoadLibraryExW(path.c_str(), nullptr, 0);
+    // A relative path would be resolved through the search order: another file than the one checked.
+    if (!path.empty() && !isAbsolutePath(path)) {
+      LEDRA_LOG(logging::Error, L"Ledra::DllAPI::loadLibrary", __LINE__, kNotAbsolute, path.c_str());
+    }
+    module = ImageTrust::process().loadLibrary(path);  // the trust check's code when it refused
   }
   if (module == nullptr) {
     const DWORD error = ::GetLastError();

@@ -11,9 +11,10 @@ namespace Ledra {
 class DllAPI {
  public:
   virtual ~DllAPI() = default;
-  // Checks the file's signature, then LoadLibraryExW. On failure *out is null,
-  // the thread's last error says why (the check's code when it refused) and
-  // "LoadLibrary Failed. GLE: %lu" is logged.
+  // Checks the file's signature, then LoadLibraryExW, holding the file open in
+  // between (see ImageTrust::loadLibrary); only absolute paths are loaded. On
+  // failure *out is null, the thread's last error says why (the check's code
+  // when it refused) and "LoadLibrary Failed. GLE: %lu" is logged.
   virtual bool loadLibrary(const std::wstring& path, HMODULE* out);
   virtual FARPROC getProcAddress(HMODULE module, const char* name);
   // True when the path is non-empty and passes the trusted-signature check.

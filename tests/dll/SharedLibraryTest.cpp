@@ -77,12 +77,14 @@ class FakeBlockList : public Ledra::BlockListKey {
     opened.push_back(subKey);
     return keyExists;
   }
-  bool readString(const std::wstring& name, std::wstring& value) override {
+  LSTATUS readString(const std::wstring& name, std::wstring& value) override {
+    if (name == unreadable) return ERROR_INVALID_DATATYPE;
     const auto found = values.find(name);
-    if (found == values.end()) return false;
+    if (found == values.end()) return ERROR_FILE_NOT_FOUND;
     value = found->second;
-    return true;
+    return ERROR_SUCCESS;
   }
+  std::wstring unreadable = L"(none)";
   bool keyExists = true;
   std::map<std::wstring, std::wstring> values;
   std::vector<std::wstring> opened;
@@ -137,6 +139,7 @@ TEST(SharedLibrary, BlockListDecidesByTheFileVersionValue) {
     bool keyExists;
     std::map<std::wstring, std::wstring> values;
     bool blocked;
+    const wchar_t* unreadable = L"(none)";
   } cases[] = {
       {L"listed version", L"Plugin.dll", true, L"1.0.0.1", true, {{L"1.0.0.1", L"1.0.0.1"}}, true},
       {L"listed, other data", L"Plugin.dll", true, L"1.0.0.1", true, {{L"1.0.0.1", L"1.0.0.2"}}, false},
@@ -150,6 +153,8 @@ TEST(SharedLibrary, BlockListDecidesByTheFileVersionValue) {
       {L"core settings", L"SettingsManager.dll", true, L"1.0.0.1", true, {{L"1.0.0.1", L"1.0.0.1"}}, false},
       {L"core monitor", L"SystemMonitor.dll", true, L"1.0.0.1", true, {{L"1.0.0.1", L"1.0.0.1"}}, false},
       {L"core manager", L"moduleMANAGER.dll", true, L"1.0.0.1", true, {{L"1.0.0.1", L"1.0.0.1"}}, false},
+      {L"listed value unreadable", L"Plugin.dll", true, L"1.0.0.1", true, {}, true, L"1.0.0.1"},
+      {L"other value unreadable", L"Plugin.dll", true, L"1.0.0.1", true, {}, false, L"2.0.0.0"},
   };
   for (const auto& c : cases) {
     Fixture f;
@@ -157,6 +162,7 @@ TEST(SharedLibrary, BlockListDecidesByTheFileVersionValue) {
     f.version->version = c.version;
     f.blockList->keyExists = c.keyExists;
     f.blockList->values = c.values;
+    f.blockList->unreadable = c.unreadable;
     const std::wstring name = c.name;
     f.search->existing = {L"C:\\Libs\\" + name};
     const std::string error = f.construct(name, {L"C:\\Libs"});
@@ -193,6 +199,18 @@ TEST(SharedLibrary, FolderThatCannotBeExpandedStopsTheLoad) {
   EXPECT_TRUE(f.search->getSearchPaths().empty());
   EXPECT_TRUE(f.loader->loads.empty());
   EXPECT_TRUE(logHasMessage(L"Failed to resolve file path, C:\\a, for library: Expand.dll."));
+}
+
+TEST(SharedLibrary, FolderThatStaysRelativeIsRefused) {
+  // An unexpanded macro or a relative folder would make the load search the DLL search order.
+  for (const std::wstring folder : {L"libs", L"$(Unknown)\\libs"}) {
+    Fixture f;
+    f.search->existing = {folder + L"\\Relative.dll"};
+    EXPECT_EQ(f.construct(L"Relative.dll", {folder}), "Failed to load library") << folder;
+    EXPECT_TRUE(f.loader->loads.empty()) << folder;
+    EXPECT_TRUE(logHasMessage(L"Refused to load " + folder + L"\\Relative.dll: not an absolute path."))
+        << folder;
+  }
 }
 
 TEST(SharedLibrary, LibraryInNoFolderThrows) {

@@ -4,10 +4,11 @@
 #include <softpub.h>
 #include <wintrust.h>
 
+#include <functional>
 #include <memory>
 
 #include "dll/SharedLibrary.h"
-#include "dll/TrustCheck.h"
+#include "wrappers/TrustCheck.h"
 #include "module/ModuleException.h"
 #include "tests/wrappers/TestLogging.h"
 #include "wrappers/ScopedHandle.h"
@@ -139,11 +140,13 @@ class BlockListEntry {
     key_.reset();
     ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, path_.c_str());
   }
-  void set(const std::wstring& name, const std::wstring& text) {
-    ASSERT_EQ(
-        ::RegSetValueExW(key_.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
-        ERROR_SUCCESS);
+  void setBytes(const std::wstring& name, DWORD type, const void* data, size_t bytes) {
+    ASSERT_EQ(::RegSetValueExW(key_.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
+                               static_cast<DWORD>(bytes)),
+              ERROR_SUCCESS);
+  }
+  void set(const std::wstring& name, DWORD type, const std::wstring& text, bool terminated = true) {
+    setBytes(name, type, text.c_str(), (text.size() + (terminated ? 1 : 0)) * sizeof(wchar_t));
   }
 
  private:
@@ -151,19 +154,44 @@ class BlockListEntry {
   Ledra::ScopedRegKey key_;
 };
 
-TEST(SharedLibraryOnDisk, RegistryBlockListRefusesOnlyTheListedVersion) {
+TEST(SharedLibraryOnDisk, RegistryBlockListRefusesTheListedVersionInEveryStoredForm) {
   const std::wstring path = inProgramFolder(L"blocklist\\TarnBlockListTest.dll");
   const Ledra::LibraryInfo info{L"TarnBlockListTest.dll", {L"$(App.Folder)blocklist"}};
-  BlockListEntry entry(L"tarnblocklisttest.dll");
-
-  entry.set(L"1.2.3.4", L"1.2.3.4");
-  EXPECT_THROW(Ledra::SharedLibrary{info}, Ledra::ModuleException);
-  EXPECT_FALSE(isLoaded(path));
+  const DWORD number = 1;
+  const char odd[] = {'1', 0, '.'};
+  const struct {
+    const wchar_t* what;
+    std::function<void(BlockListEntry&)> store;
+    bool blocked;
+  } cases[] = {
+      {L"REG_SZ", [](BlockListEntry& e) { e.set(L"1.2.3.4", REG_SZ, L"1.2.3.4"); }, true},
+      {L"REG_EXPAND_SZ", [](BlockListEntry& e) { e.set(L"1.2.3.4", REG_EXPAND_SZ, L"1.2.3.4"); }, true},
+      {L"REG_BINARY text",
+       [](BlockListEntry& e) { e.set(L"1.2.3.4", REG_BINARY, std::wstring(L"1.2.3.4"), false); }, true},
+      {L"REG_BINARY other text", [](BlockListEntry& e) { e.set(L"1.2.3.4", REG_BINARY, L"0.0.0.0"); }, false},
+      {L"REG_SZ other text", [](BlockListEntry& e) { e.set(L"1.2.3.4", REG_SZ, L"0.0.0.0"); }, false},
+      {L"REG_DWORD", [&](BlockListEntry& e) { e.setBytes(L"1.2.3.4", REG_DWORD, &number, sizeof(number)); },
+       true},
+      {L"REG_BINARY, half a unit",
+       [&](BlockListEntry& e) { e.setBytes(L"1.2.3.4", REG_BINARY, odd, sizeof(odd)); }, true},
+      {L"another version listed", [](BlockListEntry& e) { e.set(L"9.9.9.9", REG_SZ, L"9.9.9.9"); }, false},
+  };
+  for (const auto& c : cases) {
+    {
+      BlockListEntry entry(L"tarnblocklisttest.dll");
+      c.store(entry);
+      std::string error;
+      try {
+        Ledra::SharedLibrary library(info);
+        EXPECT_TRUE(isLoaded(path)) << c.what;
+      } catch (const Ledra::ModuleException& e) {
+        error = e.what();
+      }
+      EXPECT_EQ(error, c.blocked ? "Failed to load library" : "") << c.what;
+    }
+    EXPECT_FALSE(isLoaded(path)) << c.what;
+  }
   EXPECT_TRUE(logHasMessage(L"Blocked library: " + path + L"."));
-
-  entry.set(L"1.2.3.4", L"0.0.0.0");
-  Ledra::SharedLibrary library(info);
-  EXPECT_TRUE(isLoaded(path));
 }
 
 }  // namespace

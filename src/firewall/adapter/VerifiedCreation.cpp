@@ -3,48 +3,27 @@
 #include <objbase.h>
 #include <wrl/client.h>
 
-#include <string>
-
-#include "dll/TrustCheck.h"
 #include "include/BxFWInterfaces.h"
+#include "wrappers/ImageTrust.h"
 
 namespace Brenix {
 namespace {
 
 using Microsoft::WRL::ComPtr;
 
-// The full path of the module that holds the code at an address; empty when
-// none does.
-std::wstring moduleFileAt(const void* address) {
-  HMODULE module = nullptr;
-  if (!::GetModuleHandleExW(
-          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-          static_cast<LPCWSTR>(address), &module)) {
-    return std::wstring();
-  }
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    DWORD length = ::GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
-    if (length == 0) return std::wstring();
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    if (path.size() >= 32768) return std::wstring();
-    path.resize(path.size() * 2);
-  }
-}
-
-// The file serving a class object: the one holding its first interface function.
-bool servedByTrustedFile(IUnknown* classObject) {
+// The file serving a class object is the one holding its first interface function.
+const void* firstInterfaceFunction(IUnknown* classObject) {
   const void* const* vtable = *reinterpret_cast<const void* const* const*>(classObject);
-  std::wstring file = moduleFileAt(vtable[0]);
-  return !file.empty() && Ledra::checkTrustedSignature(file) == 0;
+  return vtable[0];
 }
 
 }  // namespace
 
 HRESULT createVerified(REFCLSID clsid, DWORD context, REFIID riid, void** out) {
+  return createVerified(clsid, context, riid, out, Ledra::ImageTrust::process());
+}
+
+HRESULT createVerified(REFCLSID clsid, DWORD context, REFIID riid, void** out, Ledra::ImageTrust& trust) {
   if (!out) return E_POINTER;
   *out = nullptr;
 
@@ -60,7 +39,7 @@ HRESULT createVerified(REFCLSID clsid, DWORD context, REFIID riid, void** out) {
   }
 
   IUnknown* classObject = factory ? static_cast<IUnknown*>(factory.Get()) : factory2.Get();
-  if (!servedByTrustedFile(classObject)) return E_ACCESSDENIED;
+  if (trust.checkImageAt(firstInterfaceFunction(classObject)) != 0) return E_ACCESSDENIED;
 
   return factory ? factory->CreateInstance(riid, out) : factory2->CreateInstance(riid, out);
 }

@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+namespace Ledra {
+class ImageTrust;
+}
+
 namespace Brenix {
 
 // The class context every component object is created in.
@@ -16,6 +20,9 @@ constexpr DWORD kComponentClassContext = 23;
 //   COM's code: neither factory interface was given
 //   E_ACCESSDENIED (0x80070005): the serving file is not trusted; no instance is made
 //   otherwise the factory's own answer
+// The check keeps its verdict for the serving image while it stays loaded
+// (the process's ImageTrust unless another is given).
 HRESULT createVerified(REFCLSID clsid, DWORD context, REFIID riid, void** out);
+HRESULT createVerified(REFCLSID clsid, DWORD context, REFIID riid, void** out, Ledra::ImageTrust& trust);
 
 }  // namespace Brenix

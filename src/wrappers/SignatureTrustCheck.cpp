@@ -1,4 +1,6 @@
-#include "dll/TrustCheck.h"
+// The product's trusted-signature check over WinVerifyTrust and the
+// TrustedPublisher store of the local machine.
+#include "wrappers/TrustCheck.h"
 
 #include <windows.h>
 
@@ -6,6 +8,7 @@
 #include <wincrypt.h>
 #include <wintrust.h>
 
+#include "wrappers/HeldFile.h"
 #include "wrappers/ScopedHandle.h"
 
 namespace Ledra {
@@ -33,9 +36,10 @@ using ScopedCertContext = ScopedHandleT<CertContextTraits>;
 // afterwards, and releases that state when it goes out of scope.
 class TrustVerification {
  public:
-  explicit TrustVerification(const std::wstring& path) {
+  TrustVerification(const std::wstring& path, HANDLE file) {
     file_.cbStruct = sizeof(file_);
     file_.pcwszFilePath = path.c_str();
+    file_.hFile = file;
     data_.cbStruct = sizeof(data_);
     data_.dwUIChoice = WTD_UI_NONE;
     data_.fdwRevocationChecks = WTD_REVOKE_NONE;
@@ -70,28 +74,41 @@ class TrustVerification {
   LONG status_ = 0;
 };
 
+class SignatureTrustCheck : public TrustCheck {
+ public:
+  uint32_t check(const std::wstring& path, HANDLE file) override {
+    if (path.empty()) return ERROR_INVALID_PARAMETER;
+    if (file == nullptr || file == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
+
+    TrustVerification verification(path, file);
+    if (verification.status() != ERROR_SUCCESS) return static_cast<uint32_t>(verification.status());
+
+    // A valid signature is not enough: its signer must be one this machine
+    // trusts by name.
+    PCCERT_CONTEXT signer = verification.signerCertificate();
+    if (signer == nullptr) return static_cast<uint32_t>(TRUST_E_NO_SIGNER_CERT);
+
+    ScopedCertStore store(::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
+                                          CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_READONLY_FLAG,
+                                          kTrustedPublisherStore));
+    if (!store) return static_cast<uint32_t>(TRUST_E_SUBJECT_NOT_TRUSTED);
+
+    ScopedCertContext found(::CertFindCertificateInStore(store.get(), X509_ASN_ENCODING | PKCS_7_ASN_ENCODING,
+                                                         0, CERT_FIND_EXISTING, signer, nullptr));
+    if (!found) return static_cast<uint32_t>(TRUST_E_SUBJECT_NOT_TRUSTED);
+    return 0;
+  }
+};
+
 }  // namespace
+
+std::shared_ptr<TrustCheck> signatureTrustCheck() { return std::make_shared<SignatureTrustCheck>(); }
 
 uint32_t checkTrustedSignature(const std::wstring& path) {
   if (path.empty()) return ERROR_INVALID_PARAMETER;
-
-  TrustVerification verification(path);
-  if (verification.status() != ERROR_SUCCESS) return static_cast<uint32_t>(verification.status());
-
-  // A valid signature is not enough: its signer must be one this machine
-  // trusts by name.
-  PCCERT_CONTEXT signer = verification.signerCertificate();
-  if (signer == nullptr) return static_cast<uint32_t>(TRUST_E_NO_SIGNER_CERT);
-
-  ScopedCertStore store(::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
-                                        CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_READONLY_FLAG,
-                                        kTrustedPublisherStore));
-  if (!store) return static_cast<uint32_t>(TRUST_E_SUBJECT_NOT_TRUSTED);
-
-  ScopedCertContext found(::CertFindCertificateInStore(store.get(), X509_ASN_ENCODING | PKCS_7_ASN_ENCODING,
-                                                       0, CERT_FIND_EXISTING, signer, nullptr));
-  if (!found) return static_cast<uint32_t>(TRUST_E_SUBJECT_NOT_TRUSTED);
-  return 0;
+  const HeldFile file(path);
+  if (!file.valid()) return file.error();
+  return SignatureTrustCheck().check(path, file.handle());
 }
 
 }  // namespace Ledra

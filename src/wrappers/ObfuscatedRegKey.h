@@ -1,8 +1,10 @@
 // Read-only access to one registry key of HKEY_LOCAL_MACHINE.
 //
-// Values under the product's keys may be stored scrambled; this reader owns
-// that format. Today the values are stored plainly, so any registry editor can
-// set them, and the reader is the one place to change if that ever changes.
+// Values under the product's keys may be stored encoded; this reader owns that
+// format. A text may be stored as REG_SZ, REG_EXPAND_SZ or, as the installer
+// writes it, REG_BINARY holding the UTF-16 text; numbers as REG_DWORD. The
+// reader is the one place to change if the encoding ever changes. The logging
+// configuration and the library block list are read through it.
 //
 //   Basalt::CObfuscatedRegKey key;
 //   if (key.open(L"SOFTWARE\\Brenix\\Logging") == ERROR_SUCCESS) {
@@ -28,9 +30,11 @@ class CObfuscatedRegKey {
   LSTATUS open(const wchar_t* subkey) noexcept;
   bool isOpen() const noexcept { return key_.valid(); }
 
-  // A REG_SZ or REG_EXPAND_SZ value (not expanded). ERROR_FILE_NOT_FOUND when
-  // missing, ERROR_INVALID_DATATYPE for another type, ERROR_INVALID_HANDLE when
-  // no key is open. `value` is changed only on success.
+  // A REG_SZ or REG_EXPAND_SZ value (not expanded), or a REG_BINARY value
+  // holding UTF-16 text. ERROR_FILE_NOT_FOUND when missing,
+  // ERROR_INVALID_DATATYPE for another type, ERROR_INVALID_DATA for binary
+  // data that is not whole UTF-16 units, ERROR_INVALID_HANDLE when no key is
+  // open. Trailing NULs are dropped. `value` is changed only on success.
   LSTATUS readString(const wchar_t* name, std::wstring& value) const noexcept;
 
   // A REG_DWORD value; same failures as readString.

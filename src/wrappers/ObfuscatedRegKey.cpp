@@ -1,8 +1,13 @@
-#include "Logging/ObfuscatedRegKey.h"
+#include "wrappers/ObfuscatedRegKey.h"
 
 #include <vector>
 
 namespace Basalt {
+namespace {
+
+bool isText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_BINARY; }
+
+}  // namespace
 
 LSTATUS CObfuscatedRegKey::open(const wchar_t* subkey) noexcept {
   key_.reset();
@@ -19,14 +24,15 @@ LSTATUS CObfuscatedRegKey::readString(const wchar_t* name, std::wstring& value) 
       DWORD bytes = 0;
       LSTATUS status = ::RegQueryValueExW(key_.get(), name, nullptr, &type, nullptr, &bytes);
       if (status != ERROR_SUCCESS) return status;
-      if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATATYPE;
+      if (!isText(type)) return ERROR_INVALID_DATATYPE;
       std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1, L'\0');
       bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
       status = ::RegQueryValueExW(key_.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
                                   &bytes);
       if (status == ERROR_MORE_DATA) continue;
       if (status != ERROR_SUCCESS) return status;
-      if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATATYPE;
+      if (!isText(type)) return ERROR_INVALID_DATATYPE;
+      if (type == REG_BINARY && bytes % sizeof(wchar_t) != 0) return ERROR_INVALID_DATA;
       // Stored texts need not carry their terminator.
       size_t length = bytes / sizeof(wchar_t);
       while (length > 0 && buffer[length - 1] == L'\0') --length;
