@@ -41,7 +41,7 @@ ModuleStatus TarnModuleImpl::stateChangeNotify(bool on, bool error, const std::s
   LEDRA_LOG(logging::Information, kFunction, 180, kPublishing, kStateMessage);
   JSONParser payload;
   payload.setString(kStateKey, on ? L"on" : L"off");
-  payload.setBool(L"off_by_user", ignoreFirewall);
+  payload.setBool(L"off_by_user", ignoreFirewall.load());
   payload.setBool(L"error", error);
   const std::wstring text = payload.toString();
   LEDRA_LOG(logging::Normal, kFunction, 187, kPublishingData, kStateMessage, text.c_str());
@@ -97,7 +97,8 @@ ModuleStatus TarnModuleImpl::set_state(const std::shared_ptr<Message>& request) 
     LEDRA_LOG(logging::Error, kFunction, 266, kInvalidParameter);
     return MODULE_STATUS_INVALID_PARAMETER;
   }
-  const ModuleStatus status = adapter().set_firewall_state(state.get(), reenableTime.get(), settingsReference());
+  const ModuleStatus status =
+      adapter().set_firewall_state(state.get(), reenableTime.get(), settingsReference());
   if (status != MODULE_STATUS_SUCCESS) {
     LEDRA_LOG(logging::Error, kFunction, 275, kSetStateFailed, status);
   }
@@ -163,8 +164,8 @@ void TarnModuleImpl::post_response(const Brenix::Module_response& response,
                   [this](const std::shared_ptr<Message>& m) { return publish(m); });
 }
 
-void TarnModuleImpl::notify_cud_result(int32_t featureId, int32_t functionId, const VARIANT& id, bool successful,
-                                       int32_t errorCode) {
+void TarnModuleImpl::notify_cud_result(int32_t featureId, int32_t functionId, const VARIANT& id,
+                                       bool successful, int32_t errorCode) {
   Brenix::Notify_cud_result result;
   result.build(featureId, functionId, id, successful, errorCode);
   post_response(result);

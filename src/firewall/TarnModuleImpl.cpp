@@ -107,6 +107,7 @@ TarnModuleImpl::TarnModuleImpl(std::shared_ptr<Basalt::IOCContainer> container,
       tarnIf_(creator_) {}
 
 TarnModuleImpl::~TarnModuleImpl() {
+  endPropertyWatch();  // a host may destroy the module without stopping it
   {
     std::unique_lock<Ledra::SrwMutex> lock(queueMutex);
     acceptingMessages = false;
@@ -202,13 +203,22 @@ ModuleStatus TarnModuleImpl::start() {
   } catch (...) {
     resolved.reset();
   }
-  settingsManager = std::move(resolved);
-  if (!settingsManager) {
+  {
+    std::lock_guard<SrwMutex> lock(settingsGuard_);
+    settingsManager = resolved;
+  }
+  if (!resolved) {
     LEDRA_LOG(logging::Error, L"Ledra::TarnModuleImpl::start", 134, kNoSettingsManager);
     return MODULE_STATUS_UNSUCCESSFUL;
   }
-  const bool watching = settingsManager->subscribePropertySet(
-      [this](const std::wstring& name) { onPropertyIgnoreFirewallAlert(name, true); },
+  // The settings manager outlives this module and calls the watch on its own
+  // threads: the callback reaches the module only through the gate.
+  auto gate = std::make_shared<CallbackGate>();
+  propertyWatchGate_ = gate;
+  const bool watching = resolved->subscribePropertySet(
+      [gate, this](const std::wstring& name) {
+        gate->enter([&] { onPropertyIgnoreFirewallAlert(name, true); });
+      },
       kIgnoreFirewallProperty);
   if (!watching) {
     LEDRA_LOG(logging::Error, L"Ledra::TarnModuleImpl::start", 142, kWatchFailed);
@@ -222,6 +232,7 @@ ModuleStatus TarnModuleImpl::start() {
 }
 
 ModuleStatus TarnModuleImpl::stop() {
+  endPropertyWatch();
   {
     std::lock_guard<Ledra::SrwMutex> lock(watchdogMutex);
     stopRequested = true;
@@ -232,6 +243,7 @@ ModuleStatus TarnModuleImpl::stop() {
 }
 
 ModuleStatus TarnModuleImpl::uninitialize() {
+  endPropertyWatch();
   ModuleStatus last = MODULE_STATUS_SUCCESS;
   for (const auto& entry : handlers) {
     const unsigned long status = unsubscribe(entry.first);
@@ -242,6 +254,18 @@ ModuleStatus TarnModuleImpl::uninitialize() {
     }
   }
   return last;
+}
+
+std::shared_ptr<SettingsManager> TarnModuleImpl::currentSettingsManager() {
+  std::lock_guard<SrwMutex> lock(settingsGuard_);
+  return settingsManager;
+}
+
+void TarnModuleImpl::endPropertyWatch() {
+  std::shared_ptr<CallbackGate> gate = std::move(propertyWatchGate_);
+  if (!gate) return;
+  if (const auto manager = currentSettingsManager()) manager->unsubscribePropertySet();
+  gate->close();
 }
 
 }  // namespace Ledra

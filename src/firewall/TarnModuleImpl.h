@@ -31,6 +31,7 @@
 #include "include/BxFWInterfaces.h"
 #include "module/BaseModule.h"
 #include "settings/SettingsManager.h"
+#include "wrappers/CallbackGate.h"
 #include "wrappers/SrwSync.h"
 
 namespace Brenix {
@@ -138,11 +139,17 @@ class TarnModuleImpl : public BaseModule {
   void process_message_queue();
   void unload_watchdog_main();
   int64_t steadyNowNanoseconds() const;
+  std::shared_ptr<SettingsManager> currentSettingsManager();
+  // Removes the ignore-firewall watch and waits for a notification already
+  // inside it; later ones are turned away. From stop, uninitialize and the destructor.
+  void endPropertyWatch();
 
   // The order of these fields is the order of construction; the destructor
   // undoes it in reverse after the worker has ended.
   Microsoft::WRL::ComPtr<IBxFWSettings> firewallSettings;
-  bool ignoreFirewall = false;
+  // Written by the property watch (a bus thread), the host thread and the worker; read by the worker.
+  std::atomic<bool> ignoreFirewall{false};
+  // Set by start on the host thread, read by the worker and the property watch: always under settingsGuard_.
   std::shared_ptr<SettingsManager> settingsManager;
   std::thread workerThread;
   std::deque<std::shared_ptr<Message>> queue;
@@ -162,6 +169,10 @@ class TarnModuleImpl : public BaseModule {
   Ledra::SrwMutex watchdogMutex;
   std::thread watchdogThread;
   int64_t unloadDeadline = 0;
+
+  SrwMutex settingsGuard_;
+  // What the watch's callback holds instead of the module: closed before the module goes.
+  std::shared_ptr<CallbackGate> propertyWatchGate_;
 
   std::chrono::milliseconds idleUnloadTime_ = kIdleUnloadTime;
   std::shared_ptr<Brenix::ComponentCreator> creator_;

@@ -26,7 +26,8 @@ ModuleStatus TarnModuleImpl::onPropertyIgnoreFirewallAlert(const std::wstring& p
   const ModuleStatus status = [&]() -> ModuleStatus {
     LEDRA_LOG(logging::Normal, kPropertyFunction, 306, kProcessingProperty, propertyName.c_str());
     std::wstring value;
-    if (!settingsManager || !settingsManager->getProperty(propertyName, value, kPropertyReadTimeout)) {
+    const std::shared_ptr<SettingsManager> manager = currentSettingsManager();
+    if (!manager || !manager->getProperty(propertyName, value, kPropertyReadTimeout)) {
       LEDRA_LOG(logging::Error, kPropertyFunction, 310, kReadFailed, propertyName.c_str());
       return MODULE_STATUS_UNSUCCESSFUL;
     }
@@ -35,10 +36,12 @@ ModuleStatus TarnModuleImpl::onPropertyIgnoreFirewallAlert(const std::wstring& p
       LEDRA_LOG(logging::Error, kPropertyFunction, 321, kParseFailed, propertyName.c_str());
       return MODULE_STATUS_UNSUCCESSFUL;
     }
-    if (!parser.getBool(kIgnoreFirewallKey, ignoreFirewall)) {
+    bool ignore = false;
+    if (!parser.getBool(kIgnoreFirewallKey, ignore)) {
       LEDRA_LOG(logging::Error, kPropertyFunction, 331, kMemberMissing, kIgnoreFirewallKey);
       return MODULE_STATUS_INVALID_PARAMETER;
     }
+    ignoreFirewall = ignore;
     // The module answers this itself with a state notification carrying "off_by_user".
     const auto refresh = Message::create(kRefreshState, getName(), L"");
     return refresh ? publish(refresh) : MODULE_STATUS_UNSUCCESSFUL;

@@ -73,6 +73,9 @@ class SettingsManager {
   // Notification callbacks run on the bus library's delivery threads.
   virtual bool subscribePropertySet(NameCallback callback, const std::wstring& name) = 0;
   virtual bool subscribePropertySet(NameCallback callback) = 0;
+  // Ends every property-set watch of this client; a callback may still be
+  // running, or be called once more by a delivery already under way.
+  virtual bool unsubscribePropertySet() = 0;
   virtual bool subscribeNotifySet(NameValueCallback callback, const std::wstring& name) = 0;
   virtual bool unsubscribeNotifySet(const std::wstring& name) = 0;
   virtual bool subscribeNotifyDelete(NameCallback callback, const std::wstring& name) = 0;

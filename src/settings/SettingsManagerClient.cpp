@@ -258,6 +258,7 @@ bool SettingsManagerClient::subscribePropertySet(NameCallback callback) {
   return impl_->subscribeName(sp::kPropertySet, std::move(callback),
                               [](const std::wstring&) { return true; });
 }
+bool SettingsManagerClient::unsubscribePropertySet() { return impl_->unsubscribeAlias(sp::kPropertySet); }
 bool SettingsManagerClient::subscribeNotifySet(NameValueCallback callback, const std::wstring& name) {
   return impl_->subscribeNotifySet(std::move(callback), name);
 }

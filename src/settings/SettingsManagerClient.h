@@ -75,6 +75,7 @@ class SettingsManagerClient : public SettingsManager {
 
   bool subscribePropertySet(NameCallback callback, const std::wstring& name) override;
   bool subscribePropertySet(NameCallback callback) override;
+  bool unsubscribePropertySet() override;
   bool subscribeNotifySet(NameValueCallback callback, const std::wstring& name) override;
   bool unsubscribeNotifySet(const std::wstring& name) override;
   bool subscribeNotifyDelete(NameCallback callback, const std::wstring& name) override;

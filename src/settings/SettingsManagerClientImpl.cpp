@@ -492,6 +492,10 @@ bool SettingsManagerClient::Impl::unsubscribeNotify(const wchar_t* prefix, const
   return bus_->unsubscribe(notifyPattern(prefix, name)) == 0;
 }
 
+bool SettingsManagerClient::Impl::unsubscribeAlias(const std::wstring& alias) {
+  return bus_->unsubscribe(alias) == 0;
+}
+
 unsigned long SettingsManagerClient::Impl::onPropertyNotify(const std::shared_ptr<Message>& message,
                                                             const NameCallback& callback,
                                                             const NameFilter& filter) {

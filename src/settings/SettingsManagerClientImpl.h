@@ -42,6 +42,8 @@ class SettingsManagerClient::Impl {
   bool subscribeNotifyDelete(NameCallback callback, const std::wstring& name);
   // Drops the pattern subscription of prefix + name.
   bool unsubscribeNotify(const wchar_t* prefix, const std::wstring& name);
+  // The subscriptions made under one alias (subscribeName uses the message name).
+  bool unsubscribeAlias(const std::wstring& alias);
 
   // "^" + prefix + name + ".*": the name goes in as it is, so a dot in it
   // matches any character.

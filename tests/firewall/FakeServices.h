@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -71,7 +72,9 @@ class FakeBus : public Ledra::MessageBus {
     changed.notify_all();
     return 0;
   }
-  unsigned long publishVariant(const std::shared_ptr<Ledra::Message>& message) override { return publish(message); }
+  unsigned long publishVariant(const std::shared_ptr<Ledra::Message>& message) override {
+    return publish(message);
+  }
   unsigned long request(const std::shared_ptr<Ledra::Message>&, ReplyCallback, const Timeout&) override {
     return 0x80000004;
   }
@@ -79,7 +82,8 @@ class FakeBus : public Ledra::MessageBus {
                         const Timeout&) override {
     return 0x80000004;
   }
-  unsigned long requestVariant(const std::shared_ptr<Ledra::Message>&, ReplyCallback, const Timeout&) override {
+  unsigned long requestVariant(const std::shared_ptr<Ledra::Message>&, ReplyCallback,
+                               const Timeout&) override {
     return 0x80000004;
   }
   unsigned long requestVariant(const std::shared_ptr<Ledra::Message>&, std::shared_ptr<Ledra::Reply>&,
@@ -92,13 +96,16 @@ class FakeBus : public Ledra::MessageBus {
   unsigned long subscribe(const std::wstring& name, Callback callback) override {
     return add(name, false, std::move(callback));
   }
-  unsigned long subscribeInSession(const std::wstring& name, const std::wstring&, Callback callback) override {
+  unsigned long subscribeInSession(const std::wstring& name, const std::wstring&,
+                                   Callback callback) override {
     return add(name, true, std::move(callback));
   }
   unsigned long subscribeInSession(const std::wstring& name, Callback callback) override {
     return add(name, true, std::move(callback));
   }
-  unsigned long subscribeFilter(const std::wstring&, const std::wstring&, Callback) override { return 0x80000004; }
+  unsigned long subscribeFilter(const std::wstring&, const std::wstring&, Callback) override {
+    return 0x80000004;
+  }
   unsigned long subscribeFilter(const std::wstring&, Callback) override { return 0x80000004; }
   unsigned long subscribeFilterInSession(const std::wstring&, const std::wstring&, Callback) override {
     return 0x80000004;
@@ -130,6 +137,7 @@ class FakeSettingsManager : public Ledra::SettingsManager {
   NameCallback watcher;
   std::wstring watchedName;
   int reads = 0;
+  std::function<void()> duringRead;  // runs on the reading thread, before the value is read
 
   void setValue(const std::wstring& text) {
     std::lock_guard<std::mutex> lock(mutex);
@@ -138,6 +146,7 @@ class FakeSettingsManager : public Ledra::SettingsManager {
   }
 
   bool getProperty(const std::wstring&, std::wstring& out, const Timeout&) override {
+    if (duringRead) duringRead();
     std::lock_guard<std::mutex> lock(mutex);
     ++reads;
     if (!hasValue) return false;
@@ -151,7 +160,7 @@ class FakeSettingsManager : public Ledra::SettingsManager {
     return true;
   }
 
-#define TARN_UNUSED_SET(T) \
+#define TARN_UNUSED_SET(T)                                                            \
   bool setProperty(const std::wstring&, T, const Timeout&) override { return false; } \
   bool setVolatileProperty(const std::wstring&, T, const Timeout&) override { return false; }
   TARN_UNUSED_SET(double)
@@ -176,7 +185,9 @@ class FakeSettingsManager : public Ledra::SettingsManager {
 #undef TARN_UNUSED_GET
   ResultMap setProperties(const NameValuePairs&, const Timeout&) override { return {}; }
   ResultMap setVolatileProperties(const NameValuePairs&, const Timeout&) override { return {}; }
-  ResultMap getProperties(const std::vector<std::wstring>&, PropertyMap&, const Timeout&) override { return {}; }
+  ResultMap getProperties(const std::vector<std::wstring>&, PropertyMap&, const Timeout&) override {
+    return {};
+  }
   bool getPropertiesByPrefix(const std::vector<std::wstring>&, PropertyMap&, const Timeout&) override {
     return false;
   }
@@ -186,6 +197,12 @@ class FakeSettingsManager : public Ledra::SettingsManager {
   ResultMap removePropertiesByPrefix(const std::vector<std::wstring>&, const Timeout&) override { return {}; }
   bool removePropertiesByPrefix(const std::wstring&, const Timeout&) override { return false; }
   bool subscribePropertySet(NameCallback) override { return false; }
+  bool unsubscribePropertySet() override {
+    std::lock_guard<std::mutex> lock(mutex);
+    watchEnded = true;
+    return true;
+  }
+  std::atomic<bool> watchEnded{false};
   bool subscribeNotifySet(NameValueCallback, const std::wstring&) override { return false; }
   bool unsubscribeNotifySet(const std::wstring&) override { return false; }
   bool subscribeNotifyDelete(NameCallback, const std::wstring&) override { return false; }

@@ -46,7 +46,8 @@ struct Host {
   }
 };
 
-std::shared_ptr<Message> message(const std::wstring& name, const std::wstring& payload, bool expectsReply = false) {
+std::shared_ptr<Message> message(const std::wstring& name, const std::wstring& payload,
+                                 bool expectsReply = false) {
   auto m = Message::create(name, L"ui", payload);
   if (expectsReply) m->getHeader()->flags |= kMessageFlagExpectsReply;
   return m;
@@ -145,8 +146,8 @@ TEST_F(ModuleCore, ChangeStateRefusesPayloadsItCannotRead) {
     ModuleStatus status;
   };
   const Case cases[] = {
-      {L"not json", MODULE_STATUS_DATA_ERROR},       {L"{}", MODULE_STATUS_DATA_ERROR},
-      {L"{\"state\":1}", MODULE_STATUS_DATA_ERROR},   {L"{\"state\":\"On\"}", MODULE_STATUS_DATA_ERROR},
+      {L"not json", MODULE_STATUS_DATA_ERROR},         {L"{}", MODULE_STATUS_DATA_ERROR},
+      {L"{\"state\":1}", MODULE_STATUS_DATA_ERROR},    {L"{\"state\":\"On\"}", MODULE_STATUS_DATA_ERROR},
       {L"{\"state\":\"\"}", MODULE_STATUS_DATA_ERROR}, {L"[\"on\"]", MODULE_STATUS_DATA_ERROR},
   };
   for (const Case& c : cases) {
@@ -244,8 +245,8 @@ TEST_F(ModuleCore, HandlesMessagesOneAtATimeInArrivalOrderAndSkipsUnknownNames) 
 TEST_F(ModuleCore, DestructionHandlesEveryQueuedMessageFirst) {
   ASSERT_EQ(0u, create());
   for (int i = 0; i < 50; ++i) {
-    module->callback_enqueue_message(message(L"Core.Firewall.ChangeState", i % 2 ? L"{\"state\":\"on\"}"
-                                                                                 : L"{\"state\":\"off\"}"));
+    module->callback_enqueue_message(
+        message(L"Core.Firewall.ChangeState", i % 2 ? L"{\"state\":\"on\"}" : L"{\"state\":\"off\"}"));
   }
   module->stop();
   module.reset();
@@ -309,13 +310,62 @@ TEST_F(ModuleCore, IgnoreFirewallPropertyShowsAsOffByUserInTheNextState) {
   EXPECT_EQ(L"{\"state\":\"on\",\"off_by_user\":false,\"error\":false}", after->getPayload());
 }
 
+TEST_F(ModuleCore, NotificationInsideThePropertyWatchDelaysDestructionAndLaterOnesNeverReachTheModule) {
+  ASSERT_EQ(0u, create());
+  ASSERT_EQ(0u, module->start());
+  // A delivery already under way keeps the callback the module handed over.
+  const SettingsManager::NameCallback watch = settings->watcher;
+  ASSERT_TRUE(watch);
+  std::mutex gate;
+  std::condition_variable changed;
+  bool inside = false, released = false, destroyed = false, destroyedWhileInside = true;
+  settings->duringRead = [&] {
+    std::unique_lock<std::mutex> lock(gate);
+    inside = true;
+    changed.notify_all();
+    changed.wait_for(lock, kDeadline, [&] { return released; });
+    destroyedWhileInside = destroyed;
+  };
+  std::thread notification([&] { watch(L"Core.Protection.IgnoreFirewall"); });
+  {
+    std::unique_lock<std::mutex> lock(gate);
+    ASSERT_TRUE(changed.wait_for(lock, kDeadline, [&] { return inside; }));
+  }
+  std::thread host([&] {
+    module->stop();
+    module->uninitialize();
+    module.reset();
+    std::lock_guard<std::mutex> lock(gate);
+    destroyed = true;
+  });
+  // Destruction has begun: the watch is removed before anything else is torn down.
+  const auto until = std::chrono::steady_clock::now() + kDeadline;
+  while (!settings->watchEnded && std::chrono::steady_clock::now() < until) std::this_thread::yield();
+  EXPECT_TRUE(settings->watchEnded);
+  {
+    std::lock_guard<std::mutex> lock(gate);
+    released = true;
+  }
+  changed.notify_all();
+  notification.join();
+  host.join();
+  EXPECT_FALSE(destroyedWhileInside) << "the module was destroyed under a running notification";
+
+  // A notification that comes after the module is gone never reaches it.
+  settings->duringRead = nullptr;
+  const int readsBefore = settings->reads;
+  watch(L"Core.Protection.IgnoreFirewall");
+  EXPECT_EQ(readsBefore, settings->reads);
+}
+
 TEST_F(ModuleCore, UnreadablePropertyValuesKeepTheFlagAndPublishNothing) {
   ASSERT_EQ(0u, create());
   struct Case {
     const wchar_t* value;
     ModuleStatus status;
   };
-  const Case cases[] = {{L"not json", 0x80000002}, {L"{\"ignore_firewall\":1}", 0x80000008}, {L"{}", 0x80000008}};
+  const Case cases[] = {
+      {L"not json", 0x80000002}, {L"{\"ignore_firewall\":1}", 0x80000008}, {L"{}", 0x80000008}};
   ASSERT_EQ(0u, module->start());
   const size_t before = bus->publishedCount(L"Core.Firewall.RefreshState");
   for (const Case& c : cases) {
@@ -377,7 +427,8 @@ TEST_F(ModuleCore, AcceptedMessagesFromManyThreadsAreHandledInOrderThroughStopAn
   for (int t = 0; t < kThreads; ++t) {
     publishers.emplace_back([raw, t] {
       for (int i = 0; i < kPerThread; ++i) {
-        const std::wstring payload = L"{\"state\":\"off\",\"reenable\":" + std::to_wstring(t * 100000 + i) + L"}";
+        const std::wstring payload =
+            L"{\"state\":\"off\",\"reenable\":" + std::to_wstring(t * 100000 + i) + L"}";
         EXPECT_EQ(0u, raw->callback_enqueue_message(message(L"Core.Firewall.SetState", payload)));
       }
     });
