@@ -24,10 +24,9 @@ std::vector<BenchedRequest> benchedRequests() {
        {L"Core.Firewall.DeleteProgramInternetConnection", {L"{\"program_ids\":\"9000,9001\"}"}, false, cud},
        cud,
        L"{\"Successful\":true,\"ErrCode\":-1,\"feature_id\":4,\"func_id\":1,\"id_list\":\"9000,9001\"}",
-       "list refreshes publish nothing from the module, so the list request measured is a delete, answered "
-       "by "
-       "its change result; the kit's component knows neither id, refuses and the answer says Successful "
-       "false"},
+       "list refreshes publish nothing from the module, so the list request measured is a delete, "
+       "answered by its change result; the kit's component knows neither id, refuses and the answer "
+       "says Successful false"},
       {"state",
        {L"Core.Firewall.RefreshState", {L"{}"}, true, L""},
        L"Core.Firewall.State",
