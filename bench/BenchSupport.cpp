@@ -54,7 +54,18 @@ std::string field(const std::string& key, double value) {
 }
 
 std::string field(const std::string& key, const std::string& text) {
-  return "\"" + key + "\":\"" + text + "\"";
+  std::string quoted;
+  for (const char c : text) {
+    if (c == '"' || c == '\\') quoted.push_back('\\');
+    quoted.push_back(c);
+  }
+  return "\"" + key + "\":\"" + quoted + "\"";
+}
+
+std::string fixedField(const std::string& key, double value, int decimals) {
+  char text[64];
+  std::snprintf(text, sizeof(text), "%.*f", decimals, value);
+  return "\"" + key + "\":" + text;
 }
 
 }  // namespace Bench

@@ -18,6 +18,8 @@ uint64_t privateBytes();
 // {"figure":"...", fields...}: fields are already JSON ("\"key\":value").
 void emit(const std::string& figure, const std::vector<std::string>& fields);
 std::string field(const std::string& key, double value);
-std::string field(const std::string& key, const std::string& text);
+std::string field(const std::string& key, const std::string& text);  // quotes and backslashes escaped
+// A number with a fixed count of decimals.
+std::string fixedField(const std::string& key, double value, int decimals);
 
 }  // namespace Bench

@@ -1,0 +1,37 @@
+#include "bench/NullComponent/NullFirewallConfig.h"
+
+#include <oleauto.h>
+
+#include "bench/NullComponent/NullConfig.h"
+
+namespace NullComponent {
+
+// Slot 3: configuration 114 (value 0, firewall enabled) or 100 (value 9, HIPS
+// enabled) as VT_DISPATCH; the IP rules and anything else are not served.
+HRESULT STDMETHODCALLTYPE NullFirewallConfig::GetConfig(long id, VARIANT* value, long* result) {
+  if (value == nullptr || result == nullptr) return E_POINTER;
+  long valueId = 0;
+  if (id == kBxConfigFirewall) {
+    valueId = kBxConfigFirewallEnabled;
+  } else if (id == kBxConfigHips) {
+    valueId = kBxConfigHipsEnabled;
+  } else {
+    return E_NOTIMPL;
+  }
+  IDispatch* config = nullptr;
+  const HRESULT hr = CreateAs<NullConfig>(IID_IDispatch, reinterpret_cast<void**>(&config), valueId);
+  if (FAILED(hr)) return hr;
+  ::VariantClear(value);
+  value->vt = VT_DISPATCH;
+  value->pdispVal = config;
+  *result = 0;
+  return S_OK;
+}
+
+// Slot 4
+HRESULT STDMETHODCALLTYPE NullFirewallConfig::Enable(long*) { return E_NOTIMPL; }
+
+// Slot 5
+HRESULT STDMETHODCALLTYPE NullFirewallConfig::Disable(long*) { return E_NOTIMPL; }
+
+}  // namespace NullComponent
