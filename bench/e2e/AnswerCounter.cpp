@@ -2,11 +2,12 @@
 
 #include <windows.h>
 
-#include "bench/BenchSupport.h"
+#include <chrono>
+#include <mutex>
 
 namespace Bench {
 
-AnswerCounter::AnswerCounter() : reached_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+AnswerCounter::AnswerCounter() = default;
 
 uint32_t AnswerCounter::onMessage(void* context, const Ledra::MessageHeader*, const wchar_t* name,
                                   const wchar_t*, const wchar_t* payload) {
@@ -28,7 +29,11 @@ void AnswerCounter::count(const wchar_t* name, const wchar_t* payload, bool fail
   if (failed) ++failed_;
   // The sender stores what it waits for before it reads the count, and this
   // thread counts before it reads what is waited for: one of the two sees the other.
-  if (answered_.fetch_add(1) + 1 == wanted_.load()) ::SetEvent(reached_.get());
+  if (answered_.fetch_add(1) + 1 == wanted_.load()) {
+    // Taken (empty) after the count moved, so a waiter is either asleep and woken or sees the count.
+    { std::lock_guard<Ledra::SrwMutex> lock(mutex_); }
+    reached_.notify_all();
+  }
 }
 
 void AnswerCounter::reset() {
@@ -41,14 +46,9 @@ void AnswerCounter::reset() {
 
 bool AnswerCounter::waitFor(long total, unsigned long timeoutMs) {
   wanted_ = total;
-  const double deadline = now() + timeoutMs / 1000.0;
-  while (answered_.load() < total) {
-    const double left = deadline - now();
-    if (left <= 0) return false;
-    // A signal left over from an earlier wait only makes the loop look again.
-    ::WaitForSingleObject(reached_.get(), static_cast<DWORD>(left * 1000) + 1);
-  }
-  return true;
+  std::unique_lock<Ledra::SrwMutex> lock(mutex_);
+  return reached_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                           [&] { return answered_.load() >= total; });
 }
 
 }  // namespace Bench

@@ -1,6 +1,6 @@
 // Counts the answers of one run, delivered as bus messages or as replies,
 // and wakes the waiting sender as soon as the count it waits for is reached
-// (an event set from the bus thread, no polling). Module and floor answers
+// (the same user-space condition the module's queue uses, no polling). Module and floor answers
 // go through the same counter and the same wait.
 #pragma once
 
@@ -9,7 +9,7 @@
 #include <string>
 
 #include "include/MessageHeader.h"
-#include "wrappers/ScopedHandle.h"
+#include "wrappers/SrwSync.h"
 
 namespace Bench {
 
@@ -48,7 +48,8 @@ class AnswerCounter {
   std::atomic<bool> keepNext_{false};
   std::wstring keptName_;
   std::wstring keptPayload_;
-  Ledra::ScopedHandle reached_;
+  Ledra::SrwMutex mutex_;
+  Ledra::SrwConditionVariable reached_;
 };
 
 }  // namespace Bench
