@@ -254,7 +254,8 @@ uint32_t TarnIf::set_network_trust_level(VARIANT mac, VARIANT level) {
     }
     result = 0;
     hr = rule->ApplyProperties(&result);
-    if (FAILED(hr) || masked(result) != 0) {
+    // Only S_OK applies the level: an S_FALSE leaves the rule as it was.
+    if (hr != S_OK || masked(result) != 0) {
       LEDRA_LOG(Error, kFunction, __LINE__, kApplyFailed, kBxRuleTrustLevel, hex(hr), masked(result));
       return MODULE_STATUS_UNSUCCESSFUL;
     }

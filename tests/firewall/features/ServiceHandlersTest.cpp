@@ -199,12 +199,21 @@ TEST_F(ServiceHandlers, TrustLevelWriteFailuresAndRefusalsAreLoggedWithTheirCode
     ASSERT_TRUE(watch.waitFor(failureLine(c.status, L"Core.Firewall.SetTrustLevel")));
     EXPECT_EQ(1u, watch.count(c.line));
   }
-  setFault(L"ApplyProperties", L".result", 0x105);
-  const LogWatch watch;
-  deliver(L"Core.Firewall.SetTrustLevel", L"{\"mac_address\":\"00-1A-2B-3C-4D-5E\",\"trust_level\":0}");
-  ASSERT_TRUE(watch.waitFor(failureLine(0x80000002, L"Core.Firewall.SetTrustLevel")));
-  EXPECT_EQ(1u, watch.count(L"Unable to apply property: '11' due to error: '0x0' lResult = '0x105'."));
-  EXPECT_EQ(before, readStateFile());
+  // A refused apply, and an S_FALSE one: neither is a success, and the walk stops.
+  const struct {
+    DWORD hr, result;
+    const wchar_t* line;
+  } applyFaults[] = {{0, 0x105, L"Unable to apply property: '11' due to error: '0x0' lResult = '0x105'."},
+                     {1, 0, L"Unable to apply property: '11' due to error: '0x1' lResult = '0x0'."}};
+  for (const auto& fault : applyFaults) {
+    setFault(L"ApplyProperties", L".hr", fault.hr);
+    setFault(L"ApplyProperties", L".result", fault.result);
+    const LogWatch watch;
+    deliver(L"Core.Firewall.SetTrustLevel", L"{\"mac_address\":\"00-1A-2B-3C-4D-5E\",\"trust_level\":0}");
+    ASSERT_TRUE(watch.waitFor(failureLine(0x80000002, L"Core.Firewall.SetTrustLevel")));
+    EXPECT_EQ(1u, watch.count(fault.line));
+    EXPECT_EQ(before, readStateFile());
+  }
 }
 
 }  // namespace
