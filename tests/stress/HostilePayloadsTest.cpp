@@ -155,7 +155,7 @@ std::vector<std::wstring> hostilePayloads(const std::wstring& valid, unsigned ra
 TEST(HostilePayloads, EveryRequestSurvivesItsPayloadTakenApartAndTheModuleKeepsAnswering) {
   const unsigned total = stressCount("TARN_STRESS_MESSAGES", 5000);
   const unsigned seed = stressCount("TARN_STRESS_SEED", 12);
-  KilnRun run({L"stress_payloads"});
+  KilnRun run({L"stress_payloads", Kiln::InitializeEntry::V2, L"", kEverySeverity});
   ASSERT_TRUE(run.ready());
   run.host().traffic().hide(L".*");  // the console would hold every payload
   std::mt19937 random(seed);
@@ -173,6 +173,10 @@ TEST(HostilePayloads, EveryRequestSurvivesItsPayloadTakenApartAndTheModuleKeepsA
       ASSERT_EQ(0u, run.probe().publish(row.name, payload));
       ++sent;
     }
+    // The name's own delivery thread keeps the batch in order: once this is taken up, the batch was handled.
+    const std::wstring marker = uniqueMarker(L"batch");
+    ASSERT_EQ(0u, run.probe().publish(row.name, L"{\"probe\":\"" + marker + L"\"}"));
+    ASSERT_TRUE(run.waitForWorker(row.name, marker)) << "the worker never reached the end of the batch";
     // Back to the defaults, so that what the batch added does not slow the next one.
     ASSERT_EQ(0u, run.probe().publish(L"Core.Firewall.RestoreDefaults", L"{}"));
     Kiln::SeenMessage state;

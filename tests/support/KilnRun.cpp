@@ -1,5 +1,9 @@
 #include "tests/support/KilnRun.h"
 
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
 #include "kit/Kiln/Text.h"
 #include "tests/support/LogFiles.h"
 
@@ -23,8 +27,30 @@ KilnRun::KilnRun(const RunOptions& options)
   GetTempPathW(MAX_PATH, temp);
   work_ = temp + uniqueMarker(L"kiln");
   CreateDirectoryW(work_.c_str(), nullptr);
+  // A fault in any thread ends the program at once with its code; under Wine an unhandled one would
+  // start a debugger and leave the test waiting until its time limit.
+  AddVectoredExceptionHandler(1, [](EXCEPTION_POINTERS* fault) -> LONG {
+    const DWORD code = fault->ExceptionRecord->ExceptionCode;
+    if (code != EXCEPTION_ACCESS_VIOLATION && code != EXCEPTION_STACK_OVERFLOW &&
+        code != EXCEPTION_ILLEGAL_INSTRUCTION && code != EXCEPTION_INT_DIVIDE_BY_ZERO) {
+      return EXCEPTION_CONTINUE_SEARCH;
+    }
+    std::fprintf(stderr, "kiln run: exception 0x%08lX at %p; ending the program\n",
+                 static_cast<unsigned long>(code), fault->ExceptionRecord->ExceptionAddress);
+    std::fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), code);
+    return EXCEPTION_CONTINUE_SEARCH;
+  });
+  std::signal(SIGABRT, [](int) {
+    std::fputs("kiln run: the program was aborted\n", stderr);
+    TerminateProcess(GetCurrentProcess(), 3);  // no library detach: one may wait for threads that are gone
+  });
   logFolder_ = logDirectory(options.logGroup, L"TarnModule");
-  if (options.allSeverities) writeLogIni(logFolder_, L"Severity=1\n");
+  if (!options.logIni.empty()) {
+    for (const wchar_t* file : {L"TarnModule000.log", L"TarnModule001.log", L"TarnModule002.log"})
+      DeleteFileW((logFolder_ + file).c_str());
+    writeLogIni(logFolder_, options.logIni);
+  }
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, kFaultsKey);
 
   Kiln::HostConfig config;

@@ -24,18 +24,20 @@ namespace tarn_test {
 // How long a test waits for anything the module or the bus should do.
 constexpr uint32_t kPatienceMs = 60000;
 constexpr wchar_t kFirewall[] = L"Tarn.Firewall";
+// Every severity, so that the worker's lines show which message it takes up.
+constexpr wchar_t kEverySeverity[] = L"Severity=1\n";
 
 struct RunOptions {
   RunOptions(std::wstring group, Kiln::InitializeEntry initialize = Kiln::InitializeEntry::V2,
-             std::wstring idle = L"", bool everySeverity = false)
+             std::wstring idle = L"", std::wstring logSettings = L"")
       : logGroup(std::move(group)),
         entry(initialize),
         idleMs(std::move(idle)),
-        allSeverities(everySeverity) {}
+        logIni(std::move(logSettings)) {}
   std::wstring logGroup;        // the modules' log group, one per test program
   Kiln::InitializeEntry entry;  // of the firewall module
   std::wstring idleMs;          // Tarn.IdleUnloadMilliseconds; empty: the module's own
-  bool allSeverities;           // the firewall module logs every severity (the worker's lines)
+  std::wstring logIni;          // the firewall module's log.ini; given: a fresh log as well
 };
 
 // One call of the host's unload service.

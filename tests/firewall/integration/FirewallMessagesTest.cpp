@@ -59,7 +59,7 @@ class FirewallMessages : public ::testing::Test {
         kPatienceMs));
   }
 
-  KilnRun run{{L"firewall_messages", Kiln::InitializeEntry::V2, L"", true}};
+  KilnRun run{{L"firewall_messages", Kiln::InitializeEntry::V2, L"", kEverySeverity}};
 };
 
 TEST_F(FirewallMessages, EveryRequestNameIsSubscribedWithItsSessionKind) {
