@@ -56,6 +56,7 @@ HRESULT STDMETHODCALLTYPE ClassFactory::CreateInstance(REFIID riid, void** objec
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
   if (const std::optional<HRESULT> fault = FaultHResultFor(L"CreateInstance")) return *fault;
+  if (NullOutput(L"CreateInstance")) return S_OK;  // no object, yet success
   return create_(riid, object);
 }
 

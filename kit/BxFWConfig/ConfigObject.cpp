@@ -55,6 +55,7 @@ HRESULT STDMETHODCALLTYPE BxConfigObject::GetProperty(long id, VARIANT* value, l
   }
   const HRESULT hr = found->second.CopyTo(value);
   *result = SUCCEEDED(hr) ? kResultOk : kResultInternal;
+  if (SUCCEEDED(hr)) SpoilType(L"GetProperty", *value);
   return hr;
 }
 

@@ -25,6 +25,7 @@ HRESULT Run(const wchar_t* operation, long* result, const std::function<long()>&
     *result = fault->result;
     return fault->hr;
   }
+  const OperationScope scope(operation);  // the bag's puts take this operation's switches
   try {
     *result = body();
   } catch (...) {

@@ -74,8 +74,14 @@ HRESULT STDMETHODCALLTYPE HubHelper::OpenFile(long mode, HWND /*owner*/, VARIANT
   if (const std::optional<HRESULT> fault = FaultHResultFor(L"OpenFile")) return *fault;
   ::VariantClear(path);
   const std::optional<std::wstring> picked = ReadMachineText(kKitKey, kOpenFilePathValue);
-  if (!picked || picked->empty()) return S_OK;
-  return PathArray(*picked, path);
+  const HRESULT hr = picked && !picked->empty() ? PathArray(*picked, path) : S_OK;
+  if (NullOutput(L"OpenFile")) {
+    ::VariantClear(path);
+    path->vt = VT_ARRAY | VT_VARIANT;
+    path->parray = nullptr;
+  }
+  SpoilType(L"OpenFile", *path);
+  return hr;
 }
 
 HRESULT STDMETHODCALLTYPE HubHelper::Reserved14() { return E_NOTIMPL; }

@@ -42,6 +42,7 @@ HRESULT STDMETHODCALLTYPE IpRuleCollection::GetEnumerator(IUnknown** enumerator)
   if (enumerator == nullptr) return E_POINTER;
   *enumerator = nullptr;
   if (const std::optional<HRESULT> fault = FaultHResultFor(L"GetEnumerator")) return *fault;
+  if (NullOutput(L"GetEnumerator")) return S_OK;
   IEnumVARIANT* created = nullptr;
   const HRESULT hr = IpRuleEnumerator::Create(rules_, 0, &created);
   *enumerator = created;

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "kit/BxFWConfig/ConfigViews.h"
+#include "kit/BxFWConfig/Faults.h"
 
 namespace BxKit {
 
@@ -50,6 +51,11 @@ HRESULT STDMETHODCALLTYPE IpRuleEnumerator::Next(ULONG count, VARIANT* items, UL
     ::VariantInit(&items[done]);
     items[done].vt = VT_DISPATCH;
     items[done].pdispVal = rule;
+    if (NullOutput(L"Next")) {
+      rule->Release();
+      items[done].pdispVal = nullptr;
+    }
+    SpoilType(L"Next", items[done]);
   }
   if (fetched) *fetched = done;
   return done == count ? S_OK : S_FALSE;

@@ -75,6 +75,11 @@ HRESULT STDMETHODCALLTYPE PersonalFirewallConfig::GetConfig(long id, VARIANT* va
   ::VariantClear(value);
   value->vt = VT_DISPATCH;
   value->pdispVal = config;
+  if (NullOutput(L"GetConfig")) {
+    config->Release();
+    value->pdispVal = nullptr;
+  }
+  SpoilType(L"GetConfig", *value);
   return S_OK;
 }
 

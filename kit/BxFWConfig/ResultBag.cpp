@@ -3,6 +3,7 @@
 #include <oleauto.h>
 
 #include "kit/BxFWConfig/ComOwners.h"
+#include "kit/BxFWConfig/Faults.h"
 #include "kit/BxFWConfig/ResultCodes.h"
 
 namespace BxKit {
@@ -39,6 +40,7 @@ ResultBag& ResultBag::Text(const wchar_t* name, const std::wstring& value) {
 
 ResultBag& ResultBag::Put(const wchar_t* name, ScopedVariant& value) {
   if (result_ != kResultOk) return *this;
+  SpoilType(OperationScope::Current(), *value.AsInput());
   std::wstring writableName(name);
   LPOLESTR names[] = {&writableName[0]};
   DISPID id = 0;

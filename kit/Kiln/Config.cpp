@@ -139,6 +139,8 @@ HostConfig parseConfig(const std::wstring& text, const Variables& variables,
           module.library = value;
         } else if (left == L"second_name") {
           module.secondName = value;
+        } else if (left == L"log_group") {
+          module.logGroup = value;
         } else if (left == L"initialize" && value == L"InitializeModuleV2") {
           module.entry = InitializeEntry::V2;
         } else if (left == L"initialize" && value == L"InitializeModule") {

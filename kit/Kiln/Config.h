@@ -10,6 +10,7 @@
 //   [module TarnModule]
 //   library = TarnModule.dll
 //   initialize = InitializeModuleV2        (or InitializeModule)
+//   log_group = Tarn                        (the log group handed to NewModule)
 //   set Tarn.IdleUnloadMilliseconds = 2000
 //
 // Values may use $(Name) variables (ConfigDir, BinDir and those given with
@@ -30,6 +31,7 @@ struct ModuleConfig {
   std::wstring name;     // the module name handed to the initialize entry
   std::wstring library;  // relative paths are taken from the host's own folder
   std::wstring secondName;
+  std::wstring logGroup;  // empty: NewModule gets none
   InitializeEntry entry = InitializeEntry::V2;
   std::vector<std::pair<std::wstring, std::wstring>> settings;  // in file order
 };

@@ -62,7 +62,8 @@ bool Modules::load(const ModuleConfig& config) {
   }
 
   const Ledra::ModuleFunctionTable& table = *module->table;
-  uint32_t status = table.newModule(&module->handle, nullptr);
+  uint32_t status =
+      table.newModule(&module->handle, config.logGroup.empty() ? nullptr : config.logGroup.c_str());
   if (status != Ledra::MODULE_STATUS_SUCCESS || !module->handle) {
     output_.line(L"host: " + config.name + L" failed: NewModule answered " + statusText(status));
     release(*module);
@@ -173,9 +174,10 @@ void Modules::unloadAll() {
   }
 }
 
-uint32_t Modules::unloadCallback(void* context, const wchar_t* moduleName, void* /*reserved*/) {
+uint32_t Modules::unloadCallback(void* context, const wchar_t* moduleName, void* reserved) {
   Modules* self = static_cast<Modules*>(context);
   if (!self || !moduleName) return Ledra::MODULE_STATUS_INVALID_PARAMETER;
+  if (self->unloadObserver_) self->unloadObserver_(moduleName, reserved);
   {
     std::lock_guard<std::mutex> lock(self->mutex_);
     bool running = false;

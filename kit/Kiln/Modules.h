@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -56,6 +57,10 @@ class Modules {
   bool waitUnloaded(const std::wstring& module, uint32_t milliseconds);
   // Ends the unload thread, then unloads every running module, last loaded first.
   void unloadAll();
+  // Told of every unload request as it comes, on the asking thread; set before the first load.
+  void observeUnloadRequests(std::function<void(const wchar_t* module, void* reserved)> observer) {
+    unloadObserver_ = std::move(observer);
+  }
 
  private:
   enum class State { Running, Unloading, Unloaded };
@@ -85,6 +90,7 @@ class Modules {
   std::deque<std::wstring> unloadRequests_;
   bool stopping_ = false;
   std::thread unloadThread_;
+  std::function<void(const wchar_t*, void*)> unloadObserver_;
 };
 
 }  // namespace Kiln

@@ -1,6 +1,6 @@
-// What a test says on the bus and how it reads the answers: publishing (from
-// this session or another), requests that wait for their reply, the payload
-// members, and switching intrusion prevention through the component itself.
+// What a test says on the bus and how it reads the answers: state requests,
+// the state notification's exact text, payload members, and switching
+// intrusion prevention through the component itself.
 #pragma once
 
 #include <windows.h>
@@ -9,19 +9,15 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "include/BxFWInterfaces.h"
-#include "include/ModuleStatus.h"
+#include "include/MessageHeader.h"
 #include "message/JSONParser.h"
-#include "message/Message.h"
-#include "message/Reply.h"
-#include "tests/firewall/integration/TestHost.h"
+#include "tests/support/KilnRun.h"
 
-namespace tarn_integration {
+namespace tarn_test {
 
-constexpr wchar_t kTestSender[] = L"IntegrationTest";
 constexpr wchar_t kChangeState[] = L"Core.Firewall.ChangeState";
 constexpr wchar_t kRefreshState[] = L"Core.Firewall.RefreshState";
 constexpr wchar_t kProtectionStatusChange[] = L"Core.Firewall.ProtectionStatusChange";
@@ -30,24 +26,6 @@ constexpr wchar_t kSetState[] = L"Core.Firewall.SetState";
 constexpr wchar_t kIgnoreFirewall[] = L"Core.Protection.IgnoreFirewall";
 constexpr wchar_t kStateNotification[] = L"Core.Firewall.State";
 constexpr wchar_t kHipsStatus[] = L"HIPS.STATUS";
-
-// Publishes a plain message; a non-zero session puts it in that session.
-inline unsigned long publishOn(TestHost& host, const std::wstring& name, const std::wstring& payload,
-                               uint32_t sessionId = 0) {
-  const auto message = Ledra::Message::create(name, kTestSender, payload);
-  if (!message) return Ledra::MODULE_STATUS_UNSUCCESSFUL;
-  message->getHeader()->sessionId = sessionId;
-  return host.bus().publish(message);
-}
-
-// Sends a request and waits for its reply; null when none arrived.
-inline std::shared_ptr<Ledra::Message> ask(TestHost& host, const std::wstring& name,
-                                           const std::wstring& payload = L"") {
-  std::shared_ptr<Ledra::Reply> reply;
-  const auto message = Ledra::Message::create(name, kTestSender, payload);
-  if (!message || host.bus().request(message, reply, kRequestTimeout) != 0) return nullptr;
-  return reply->wait() == Ledra::kReplyArrived ? reply->getMessage() : nullptr;
-}
 
 // A text member of a JSON payload; "<missing>" when it is not there.
 inline std::wstring textMember(const std::wstring& payload, const wchar_t* key) {
@@ -67,15 +45,15 @@ inline std::wstring boolMember(const std::wstring& payload, const wchar_t* key) 
 
 // The firewall's state as the module reads it from the component: "on", "off",
 // or a text saying why there is none.
-inline std::wstring firewallState(TestHost& host) {
-  const auto reply = ask(host, kRefreshState);
-  if (!reply) return L"<no reply>";
-  return textMember(reply->getPayload(), L"state");
+inline std::wstring firewallState(KilnRun& run) {
+  Kiln::SeenMessage reply;
+  if (!run.probe().ask(kRefreshState, L"", kPatienceMs, &reply)) return L"<no reply>";
+  return textMember(reply.payload, L"state");
 }
 
 // A message published as itself: not the copy the bus client makes of every
 // reply (so not a late copy of an earlier answer to the test's own request).
-inline bool publishedPlain(const SeenMessage& seen) {
+inline bool publishedPlain(const Kiln::SeenMessage& seen) {
   return (seen.flags & (Ledra::kMessageFlagReply | Ledra::kMessageFlagNonReplyCopy)) == 0;
 }
 
@@ -114,4 +92,4 @@ inline ::testing::AssertionResult setHips(bool enabled) {
   return ::testing::AssertionSuccess();
 }
 
-}  // namespace tarn_integration
+}  // namespace tarn_test

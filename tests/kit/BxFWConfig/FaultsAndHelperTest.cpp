@@ -69,6 +69,41 @@ TEST_F(FaultTest, SwitchedFaultsFailTheirOperationUntilCleared) {
   EXPECT_EQ(read.Find(L"Level")->lVal, 4);
 }
 
+TEST_F(FaultTest, SpoilingSwitchesLetTheCallWorkAndSpoilWhatItHandsBack) {
+  long result = -1;
+  // .type: a bag entry converted (4 becomes the text "4"), one that cannot be
+  // converted holding 16, the configuration object turned into a number.
+  SetFault(L"GetSecurityLevel", L".type", VT_BSTR);
+  FakeBag bag;
+  ASSERT_EQ(Settings()->GetSecurityLevel(bag.desc(), &result), S_OK);
+  EXPECT_EQ(result, 0);
+  ASSERT_NE(bag.Find(L"Level"), nullptr);
+  ASSERT_EQ(bag.Find(L"Level")->vt, VT_BSTR);
+  EXPECT_STREQ(bag.Find(L"Level")->bstrVal, L"1");
+  SetFault(L"GetConfig", L".type", VT_I4);
+  TestVariant config;
+  ASSERT_EQ(FirewallConfig()->GetConfig(kBxConfigFirewall, config.out(), &result), S_OK);
+  EXPECT_EQ(config.value().vt, VT_I4);
+  EXPECT_EQ(config.value().lVal, 16);
+  ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kFaultsKey);
+
+  // .null: objects handed back are null, the call still succeeds.
+  SetFault(L"GetConfig", L".null", 1);
+  ASSERT_EQ(FirewallConfig()->GetConfig(kBxConfigIpRules, config.out(), &result), S_OK);
+  EXPECT_EQ(config.value().vt, VT_DISPATCH);
+  EXPECT_EQ(config.value().pdispVal, nullptr);
+  SetFault(L"OpenFile", L".null", 1);
+  SetMachineText(L"OpenFilePath", L"C:\\tool.exe");
+  TestVariant path;
+  ASSERT_EQ(HubHelper()->OpenFile(1, nullptr, path.out()), S_OK);
+  EXPECT_EQ(path.value().vt, VT_ARRAY | VT_VARIANT);
+  EXPECT_EQ(path.value().parray, nullptr);
+  SetFault(L"CreateInstance", L".null", 1);
+  ComPtr<IBxHubHelper> none;
+  EXPECT_EQ(CreateThroughFactory(CLSID_BxHubHelper, IID_IBxHubHelper, &none), S_OK);
+  EXPECT_EQ(none.Get(), nullptr);
+}
+
 using HubHelperTest = KitTest;
 
 TEST_F(HubHelperTest, OpenFileAnswersTheConfiguredPathOrEmpty) {
