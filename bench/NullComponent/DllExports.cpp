@@ -10,6 +10,7 @@
 #include "bench/NullComponent/ClassFactory.h"
 #include "bench/NullComponent/NullObject.h"
 #include "include/BxFWInterfaces.h"
+#include "wrappers/CxxRuntimeRelease.h"
 
 namespace {
 
@@ -52,6 +53,8 @@ LSTATUS SetText(const std::wstring& key, const wchar_t* name, const std::wstring
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
   if (reason == DLL_PROCESS_ATTACH) ::DisableThreadLibraryCalls(instance);
+  // COM unloads an idle server and loads it again when asked: give the runtime's pool back each time.
+  if (reason == DLL_PROCESS_DETACH) Ledra::releaseCxxRuntimePools();
   return TRUE;
 }
 

@@ -9,6 +9,7 @@
 #include "kit/BxFWConfig/ClassFactory.h"
 #include "kit/BxFWConfig/ComOwners.h"
 #include "kit/BxFWConfig/ServerModule.h"
+#include "wrappers/CxxRuntimeRelease.h"
 
 namespace {
 
@@ -53,6 +54,8 @@ HRESULT RegisterClass(const Coclass& coclass, const std::wstring& serverPath) {
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
   if (reason == DLL_PROCESS_ATTACH) ::DisableThreadLibraryCalls(instance);
+  // COM unloads an idle server and loads it again when asked: give the runtime's pool back each time.
+  if (reason == DLL_PROCESS_DETACH) Ledra::releaseCxxRuntimePools();
   return TRUE;
 }
 

@@ -17,11 +17,15 @@
 #include "module/BaseModule.h"
 #include "module/ModuleFactory.h"
 #include "settings/SettingsRegistration.h"
+#include "wrappers/CxxRuntimeRelease.h"
 
 namespace Ledra {
 namespace {
 
 constexpr wchar_t kLogFile[] = L"ModuleFunctions";
+
+// Hosts load and unload module libraries many times in one process.
+const CxxRuntimeReleaseAtUnload releaseRuntimeAtUnload;
 constexpr wchar_t kInvalidHandleAddress[] = L"Invalid handle address.";
 constexpr wchar_t kInvalidHandle[] = L"Invalid handle.";
 constexpr wchar_t kBaseInitializeFailed[] = L"Failed to initialize base module. Error code %lu.";
@@ -70,7 +74,8 @@ ModuleStatus initializeWithBus(Module* module, const wchar_t* moduleName, const 
   const ModuleSettings settings = makeSettings(count, names, values);
   auto manager = std::make_shared<internal::ModuleManagerShim>(managerContext, managerCallback);
   std::shared_ptr<MessageBus> bus = makeBus();
-  const ModuleStatus status = base->baseInitialize(text(moduleName), text(secondName), settings, manager, bus);
+  const ModuleStatus status =
+      base->baseInitialize(text(moduleName), text(secondName), settings, manager, bus);
   if (status != MODULE_STATUS_SUCCESS) {
     LEDRA_LOG(logging::Error, function, failureLine, kBaseInitializeFailed, status);
     return status;
@@ -127,9 +132,9 @@ uint32_t InitializeModule(void* handle, const wchar_t* moduleName, const wchar_t
   });
 }
 
-uint32_t InitializeModuleV2(void* handle, const wchar_t* moduleName, const wchar_t* secondName, uint32_t count,
-                            const wchar_t* const* names, const wchar_t* const* values, void* managerContext,
-                            ModuleManagerCallback managerCallback, void* busHandle,
+uint32_t InitializeModuleV2(void* handle, const wchar_t* moduleName, const wchar_t* secondName,
+                            uint32_t count, const wchar_t* const* names, const wchar_t* const* values,
+                            void* managerContext, ModuleManagerCallback managerCallback, void* busHandle,
                             const BusFunctions* busFunctions) {
   Module* module = moduleOf(handle);
   if (module == nullptr) {
@@ -139,7 +144,8 @@ uint32_t InitializeModuleV2(void* handle, const wchar_t* moduleName, const wchar
   return guarded([&]() -> ModuleStatus {
     // The client works on the bus the host handed over.
     auto makeBus = [&]() -> std::shared_ptr<MessageBus> {
-      return std::make_shared<MessageBusClient>(std::make_shared<MessageBusShimImpl>(busHandle, busFunctions));
+      return std::make_shared<MessageBusClient>(
+          std::make_shared<MessageBusShimImpl>(busHandle, busFunctions));
     };
     return initializeWithBus(module, moduleName, secondName, count, names, values, managerContext,
                              managerCallback, makeBus, 218, L"InitializeModuleV2");
@@ -190,9 +196,17 @@ uint32_t DirectMessage(void* handle, const MessageHeader* header, const wchar_t*
   });
 }
 
-const ModuleFunctionTable kModuleFunctionTable = {
-    NewModule,  DestroyModule,     InitializeModule, StartModule, StopModule, UninitializeModule,
-    DirectMessage, InitializeModuleV2, {'2', '.', '1', '.', '0', '\0'}, kModuleTableTrailer, 0};
+const ModuleFunctionTable kModuleFunctionTable = {NewModule,
+                                                  DestroyModule,
+                                                  InitializeModule,
+                                                  StartModule,
+                                                  StopModule,
+                                                  UninitializeModule,
+                                                  DirectMessage,
+                                                  InitializeModuleV2,
+                                                  {'2', '.', '1', '.', '0', '\0'},
+                                                  kModuleTableTrailer,
+                                                  0};
 
 }  // namespace
 }  // namespace Ledra
