@@ -5,7 +5,6 @@
 #include "firewall/TarnModuleImpl.h"
 #include "firewall/adapter/BxDynamicInterface.h"
 #include "firewall/adapter/ScopedVariant.h"
-#include "firewall/features/ComponentRead.h"
 #include "firewall/features/HistoryPayload.h"
 #include "firewall/features/NotifyCudResult.h"
 #include "firewall/features/SetIntrusionDetectionPayload.h"
@@ -33,14 +32,6 @@ constexpr wchar_t kRefreshIdsBadData[] =
 constexpr wchar_t kSetIdsParseFailed[] = L"SetIntrusionDetection: Failed to parse user data";
 constexpr wchar_t kSetIdsInvalid[] = L"SetIntrusionDetection: Invalid parameter received in user data.";
 
-const Brenix::SettingsCallTexts kGetHistoryTexts = {
-    L"Brenix::TarnIf::get_firewallhistory_setting", L"get_firewallhistory_setting, bxFwSettings was NULL.",
-    L"get_firewallhistory_setting GetEventLog failed: hr 0x%x result %d"};
-const Brenix::SettingsCallTexts kGetIdsTexts = {
-    L"Brenix::TarnIf::get_intrusiondetection_settings",
-    L"get_intrusiondetection_settings,bxFwSettings was NULL.",
-    L"get_intrusiondetection_settings: Firewall GetHips failed: hr 0x%x result %d"};
-
 // A change request carries no ids: the change result's id is VT_I4 -1.
 constexpr long kNoId = -1;
 constexpr int32_t kNoErrorCode = -1;
@@ -49,18 +40,15 @@ constexpr int32_t kNoErrorCode = -1;
 
 ModuleStatus TarnModuleImpl::refresh_history_setting(const std::shared_ptr<Message>&) {
   constexpr wchar_t kFunction[] = L"Ledra::TarnModuleImpl::refresh_history_setting";
-  LEDRA_LOG(logging::Normal, kFunction, __LINE__, kRefreshHistoryRequest);
+  LEDRA_LOG(logging::Normal, kFunction, 52, kRefreshHistoryRequest);
   Brenix::BxDynamicInterface bag;
   Brenix::ScopedVariant desc;
   desc.SetDispatch(&bag);
-  const ModuleStatus status = Brenix::readSettingsGroup(
-      settingsReference(), kGetHistoryTexts,
-      [](IBxFWSettings* fw, const VARIANT& d, long* result) { return fw->GetEventLog(d, result); },
-      desc.get());
+  const ModuleStatus status = adapter().get_firewallhistory_setting(desc.get(), settingsReference());
   if (status != MODULE_STATUS_SUCCESS) return status;
   Brenix::Refresh_history_response response;
   if (!response.build(desc.get())) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kRefreshHistoryBadData);
+    LEDRA_LOG(logging::Error, kFunction, 63, kRefreshHistoryBadData);
     return MODULE_STATUS_DATA_ERROR;
   }
   post_response(response);
@@ -69,7 +57,7 @@ ModuleStatus TarnModuleImpl::refresh_history_setting(const std::shared_ptr<Messa
 
 ModuleStatus TarnModuleImpl::set_history_setting(const std::shared_ptr<Message>& request) {
   constexpr wchar_t kFunction[] = L"Ledra::TarnModuleImpl::set_history_setting";
-  LEDRA_LOG(logging::Normal, kFunction, __LINE__, kProcessing, request->getName().c_str());
+  LEDRA_LOG(logging::Normal, kFunction, 72, kProcessing, request->getName().c_str());
   Brenix::ScopedVariant logEvents, blocked, icmp, banned, servicePorts, intrusion, unknown, dontLog;
   for (Brenix::ScopedVariant* value :
        {&logEvents, &blocked, &icmp, &banned, &servicePorts, &intrusion, &unknown, &dontLog}) {
@@ -78,7 +66,7 @@ ModuleStatus TarnModuleImpl::set_history_setting(const std::shared_ptr<Message>&
   Brenix::ScopedVariant ports;
   const Brenix::History_payload payload(request->getPayload());
   if (!payload.isParsed()) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kSetHistoryParseFailed);
+    LEDRA_LOG(logging::Error, kFunction, 81, kSetHistoryParseFailed);
     return MODULE_STATUS_DATA_ERROR;
   }
   // In this order; the first refusal ends the request.
@@ -90,7 +78,7 @@ ModuleStatus TarnModuleImpl::set_history_setting(const std::shared_ptr<Message>&
       !payload.get_unknownevents_setting(unknown.AsInOut()) ||
       !payload.get_dontlogevents_onports(dontLog.AsInOut()) ||
       !payload.get_whatports_nottolog(ports.AsInOut())) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kSetHistoryInvalid);
+    LEDRA_LOG(logging::Error, kFunction, 93, kSetHistoryInvalid);
     return MODULE_STATUS_INVALID_PARAMETER;
   }
   const uint32_t status = adapter().set_firewallhistory_setting(
@@ -104,17 +92,15 @@ ModuleStatus TarnModuleImpl::set_history_setting(const std::shared_ptr<Message>&
 
 ModuleStatus TarnModuleImpl::refresh_intrusion_detection(const std::shared_ptr<Message>&) {
   constexpr wchar_t kFunction[] = L"Ledra::TarnModuleImpl::refresh_intrusion_detection";
-  LEDRA_LOG(logging::Normal, kFunction, __LINE__, kRefreshIdsRequest);
+  LEDRA_LOG(logging::Normal, kFunction, 107, kRefreshIdsRequest);
   Brenix::BxDynamicInterface bag;
   Brenix::ScopedVariant desc;
   desc.SetDispatch(&bag);
-  const ModuleStatus status = Brenix::readSettingsGroup(
-      settingsReference(), kGetIdsTexts,
-      [](IBxFWSettings* fw, const VARIANT& d, long* result) { return fw->GetHips(d, result); }, desc.get());
+  const ModuleStatus status = adapter().get_intrusiondetection_settings(desc.get(), settingsReference());
   if (status != MODULE_STATUS_SUCCESS) return status;
   Brenix::Refresh_intrudetection_response response;
   if (!response.build(desc.get())) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kRefreshIdsBadData);
+    LEDRA_LOG(logging::Error, kFunction, 117, kRefreshIdsBadData);
     return MODULE_STATUS_DATA_ERROR;
   }
   post_response(response);
@@ -123,18 +109,18 @@ ModuleStatus TarnModuleImpl::refresh_intrusion_detection(const std::shared_ptr<M
 
 ModuleStatus TarnModuleImpl::set_intrusion_detection(const std::shared_ptr<Message>& request) {
   constexpr wchar_t kFunction[] = L"Ledra::TarnModuleImpl::set_intrusion_detection";
-  LEDRA_LOG(logging::Normal, kFunction, __LINE__, kProcessing, request->getName().c_str());
+  LEDRA_LOG(logging::Normal, kFunction, 126, kProcessing, request->getName().c_str());
   Brenix::ScopedVariant enable;
   enable.SetBool(false);
   Brenix::ScopedVariant level(-1L);
   const Brenix::Set_intrusiondetection_payload payload(request->getPayload());
   if (!payload.isParsed()) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kSetIdsParseFailed);
+    LEDRA_LOG(logging::Error, kFunction, 132, kSetIdsParseFailed);
     return MODULE_STATUS_DATA_ERROR;
   }
   if (!payload.get_intrusiondetection_setting(enable.AsInOut()) ||
       !payload.get_intrusiondetection_level(level.AsInOut())) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kSetIdsInvalid);
+    LEDRA_LOG(logging::Error, kFunction, 137, kSetIdsInvalid);
     return MODULE_STATUS_INVALID_PARAMETER;
   }
   const uint32_t status =

@@ -5,7 +5,6 @@
 #include "firewall/TarnModuleImpl.h"
 #include "firewall/adapter/BxDynamicInterface.h"
 #include "firewall/adapter/ScopedVariant.h"
-#include "firewall/features/ComponentRead.h"
 #include "firewall/features/NotifyCudResult.h"
 #include "firewall/features/SecurityLevelPayload.h"
 #include "firewall/features/SettingsResponses.h"
@@ -32,14 +31,6 @@ constexpr wchar_t kRefreshSmartBadData[] =
 constexpr wchar_t kSetSmartParseFailed[] = L"SetSmartAdviceSetting : Failed to parse user data";
 constexpr wchar_t kSetSmartInvalid[] = L"SetSmartAdviceSetting : Invalid parameter received in user data.";
 
-const Brenix::SettingsCallTexts kGetLevelTexts = {
-    L"Brenix::TarnIf::get_firewallsecurity_level", L"get_firewallsecurity_level, bxFwSettings was NULL.",
-    L"get_firewallsecurity_level: GetSecurityLevel failed: hr 0x%x result %d"};
-const Brenix::SettingsCallTexts kGetSmartTexts = {
-    L"Brenix::TarnIf::get_firewallsmartadvice_settings",
-    L"get_firewallsmartadvice_settings, bxFwSettings was NULL.",
-    L"get_firewallsmartadvice_settings: Firewall GetSmartRecomendations failed: hr 0x%x result %d"};
-
 // A change request carries no ids: the change result's id is VT_I4 -1.
 constexpr long kNoId = -1;
 constexpr int32_t kNoErrorCode = -1;
@@ -48,19 +39,16 @@ constexpr int32_t kNoErrorCode = -1;
 
 ModuleStatus TarnModuleImpl::refresh_security_level(const std::shared_ptr<Message>&) {
   constexpr wchar_t kFunction[] = L"Ledra::TarnModuleImpl::refresh_security_level";
-  LEDRA_LOG(logging::Normal, kFunction, __LINE__, kRefreshLevelRequest);
+  LEDRA_LOG(logging::Normal, kFunction, 51, kRefreshLevelRequest);
   Brenix::BxDynamicInterface bag;
   Brenix::ScopedVariant desc;
   desc.SetDispatch(&bag);
-  const ModuleStatus status = Brenix::readSettingsGroup(
-      settingsReference(), kGetLevelTexts,
-      [](IBxFWSettings* fw, const VARIANT& d, long* result) { return fw->GetSecurityLevel(d, result); },
-      desc.get());
+  const ModuleStatus status = adapter().get_firewallsecurity_level(desc.get(), settingsReference());
   if (status != MODULE_STATUS_SUCCESS) return status;
   Brenix::Refresh_trafficcontroller_response response;
   std::wstring word;
   if (!response.get_security_level(desc.get(), word)) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kRefreshLevelBadData);
+    LEDRA_LOG(logging::Error, kFunction, 63, kRefreshLevelBadData);
     return MODULE_STATUS_DATA_ERROR;
   }
   response.setString(L"traffic_controller", word);
@@ -70,15 +58,15 @@ ModuleStatus TarnModuleImpl::refresh_security_level(const std::shared_ptr<Messag
 
 ModuleStatus TarnModuleImpl::set_securitylevel_setting(const std::shared_ptr<Message>& request) {
   constexpr wchar_t kFunction[] = L"Ledra::TarnModuleImpl::set_securitylevel_setting";
-  LEDRA_LOG(logging::Normal, kFunction, __LINE__, kProcessing, request->getName().c_str());
+  LEDRA_LOG(logging::Normal, kFunction, 73, kProcessing, request->getName().c_str());
   Brenix::ScopedVariant level(-1L);
   const Brenix::Security_level_payload payload(request->getPayload());
   if (!payload.isParsed()) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kSetLevelParseFailed);
+    LEDRA_LOG(logging::Error, kFunction, 77, kSetLevelParseFailed);
     return MODULE_STATUS_DATA_ERROR;
   }
   if (!payload.get_security_level(level.AsInOut())) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kSetLevelInvalid);
+    LEDRA_LOG(logging::Error, kFunction, 81, kSetLevelInvalid);
     return MODULE_STATUS_INVALID_PARAMETER;
   }
   const uint32_t status = adapter().set_firewallsecuritylevel_settings(level.get(), settingsReference());
@@ -90,18 +78,15 @@ ModuleStatus TarnModuleImpl::set_securitylevel_setting(const std::shared_ptr<Mes
 
 ModuleStatus TarnModuleImpl::refresh_smartadvice_setting(const std::shared_ptr<Message>&) {
   constexpr wchar_t kFunction[] = L"Ledra::TarnModuleImpl::refresh_smartadvice_setting";
-  LEDRA_LOG(logging::Normal, kFunction, __LINE__, kRefreshSmartRequest);
+  LEDRA_LOG(logging::Normal, kFunction, 93, kRefreshSmartRequest);
   Brenix::BxDynamicInterface bag;
   Brenix::ScopedVariant desc;
   desc.SetDispatch(&bag);
-  const ModuleStatus status = Brenix::readSettingsGroup(
-      settingsReference(), kGetSmartTexts,
-      [](IBxFWSettings* fw, const VARIANT& d, long* result) { return fw->GetSmartRecomendations(d, result); },
-      desc.get());
+  const ModuleStatus status = adapter().get_firewallsmartadvice_settings(desc.get(), settingsReference());
   if (status != MODULE_STATUS_SUCCESS) return status;
   Brenix::Refresh_smartadvice_response response;
   if (!response.build(desc.get())) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kRefreshSmartBadData);
+    LEDRA_LOG(logging::Error, kFunction, 104, kRefreshSmartBadData);
     return MODULE_STATUS_DATA_ERROR;
   }
   post_response(response);
@@ -110,12 +95,12 @@ ModuleStatus TarnModuleImpl::refresh_smartadvice_setting(const std::shared_ptr<M
 
 ModuleStatus TarnModuleImpl::set_smartadvice_setting(const std::shared_ptr<Message>& request) {
   constexpr wchar_t kFunction[] = L"Ledra::TarnModuleImpl::set_smartadvice_setting";
-  LEDRA_LOG(logging::Normal, kFunction, __LINE__, kProcessing, request->getName().c_str());
+  LEDRA_LOG(logging::Normal, kFunction, 113, kProcessing, request->getName().c_str());
   Brenix::ScopedVariant show, automatic, protection, icmp, udp;
   for (Brenix::ScopedVariant* value : {&show, &automatic, &protection, &icmp, &udp}) value->SetBool(false);
   const Brenix::Smart_advice_payload payload(request->getPayload());
   if (!payload.isParsed()) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kSetSmartParseFailed);
+    LEDRA_LOG(logging::Error, kFunction, 118, kSetSmartParseFailed);
     return MODULE_STATUS_DATA_ERROR;
   }
   // In this order; the first refusal ends the request.
@@ -123,7 +108,7 @@ ModuleStatus TarnModuleImpl::set_smartadvice_setting(const std::shared_ptr<Messa
       !payload.get_automaticsmart_setting(automatic.AsInOut()) ||
       !payload.get_enableprot_setting(protection.AsInOut()) ||
       !payload.get_icmpallowed_setting(icmp.AsInOut()) || !payload.get_enableudp_setting(udp.AsInOut())) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kSetSmartInvalid);
+    LEDRA_LOG(logging::Error, kFunction, 126, kSetSmartInvalid);
     return MODULE_STATUS_INVALID_PARAMETER;
   }
   const uint32_t status = adapter().set_firewallsmartadvice_settings(

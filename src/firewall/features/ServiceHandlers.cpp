@@ -31,53 +31,6 @@ constexpr wchar_t kSetTrustParseFailed[] =
 constexpr wchar_t kSetTrustInvalid[] =
     L"TarnModuleImpl::set_network_trust_level: Invalid parameter received in user data.";
 
-// The adapter's steps that run inside the handlers; their lines carry the
-// adapter operation's name and file.
-namespace adapter_steps {
-
-constexpr wchar_t kLogFile[] = L"TarnIf";
-
-ModuleStatus restore_firewalldefault_settings(Microsoft::WRL::ComPtr<IBxFWSettings> settings) {
-  constexpr wchar_t kFunction[] = L"Brenix::TarnIf::restore_firewalldefault_settings";
-  if (!settings) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__,
-              L"restore_firewalldefault_settings, bxFwSettings was NULL.");
-    return MODULE_STATUS_UNSUCCESSFUL;
-  }
-  long result = 0;
-  const HRESULT hr = settings->ResetToDefaults(&result);
-  settings.Reset();
-  if (!Brenix::componentCallSucceeded(hr, result)) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__,
-              L"restore_firewalldefault_settings:ResetToDefaults call failed: hr 0x%x result %d",
-              static_cast<unsigned>(hr), result);
-    return MODULE_STATUS_UNSUCCESSFUL;
-  }
-  return MODULE_STATUS_SUCCESS;
-}
-
-ModuleStatus refresh_firewalldefault_settings(Microsoft::WRL::ComPtr<IBxFWSettings> settings,
-                                              bool& atDefaults) {
-  constexpr wchar_t kFunction[] = L"Brenix::TarnIf::refresh_firewalldefault_settings";
-  if (!settings) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__,
-              L"refresh_firewalldefault_settings, bxFwSettings was NULL.");
-    return MODULE_STATUS_UNSUCCESSFUL;
-  }
-  VARIANT_BOOL answer = VARIANT_FALSE;
-  const HRESULT hr = settings->IsResetToDefaults(&answer);
-  settings.Reset();
-  if (FAILED(hr)) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, L"IsResetToDefaults call failed: hr 0x%x.",
-              static_cast<unsigned>(hr));
-    return MODULE_STATUS_UNSUCCESSFUL;
-  }
-  atDefaults = answer == VARIANT_TRUE;
-  return MODULE_STATUS_SUCCESS;
-}
-
-}  // namespace adapter_steps
-
 // A VT_BSTR holding an empty text; running out of memory fails the request.
 void prepareEmptyText(Brenix::ScopedVariant& value) {
   if (!value.SetBstr(L"")) throw std::bad_alloc();
@@ -86,17 +39,16 @@ void prepareEmptyText(Brenix::ScopedVariant& value) {
 }  // namespace
 
 ModuleStatus TarnModuleImpl::restore_defaults(const std::shared_ptr<Message>& request) {
-  LEDRA_LOG(logging::Normal, L"Ledra::TarnModuleImpl::restore_defaults", __LINE__, kProcessing,
+  LEDRA_LOG(logging::Normal, L"Ledra::TarnModuleImpl::restore_defaults", 89, kProcessing,
             request->getName().c_str());
-  return adapter_steps::restore_firewalldefault_settings(settingsReference());
+  return adapter().restore_firewalldefault_settings(settingsReference());
 }
 
 ModuleStatus TarnModuleImpl::refresh_defaults_settings(const std::shared_ptr<Message>& request) {
-  LEDRA_LOG(logging::Normal, L"Ledra::TarnModuleImpl::refresh_defaults_settings", __LINE__, kProcessing,
+  LEDRA_LOG(logging::Normal, L"Ledra::TarnModuleImpl::refresh_defaults_settings", 95, kProcessing,
             request->getName().c_str());
   bool atDefaults = false;
-  const ModuleStatus status =
-      adapter_steps::refresh_firewalldefault_settings(settingsReference(), atDefaults);
+  const ModuleStatus status = adapter().refresh_firewalldefault_settings(settingsReference(), atDefaults);
   if (status != MODULE_STATUS_SUCCESS) return status;
   // The button is enabled while the settings differ from the defaults.
   Brenix::Notify_defaultsettings_response response;
@@ -106,7 +58,7 @@ ModuleStatus TarnModuleImpl::refresh_defaults_settings(const std::shared_ptr<Mes
 }
 
 ModuleStatus TarnModuleImpl::get_user_state(const std::shared_ptr<Message>& request) {
-  LEDRA_LOG(logging::Normal, L"Ledra::TarnModuleImpl::get_user_state", __LINE__, kProcessing,
+  LEDRA_LOG(logging::Normal, L"Ledra::TarnModuleImpl::get_user_state", 109, kProcessing,
             request->getName().c_str());
   bool admin = false;
   const ModuleStatus status = adapter().isadmin(admin);
@@ -119,17 +71,17 @@ ModuleStatus TarnModuleImpl::get_user_state(const std::shared_ptr<Message>& requ
 
 ModuleStatus TarnModuleImpl::get_uploaded_filepath(const std::shared_ptr<Message>& request) {
   constexpr wchar_t kFunction[] = L"Ledra::TarnModuleImpl::get_uploaded_filepath";
-  LEDRA_LOG(logging::Normal, kFunction, __LINE__, kFilePathRequest);
+  LEDRA_LOG(logging::Normal, kFunction, 122, kFilePathRequest);
   Brenix::ScopedVariant session(0L);
   Brenix::ScopedVariant path;
   const Brenix::Get_uploadedfilepath_payload payload(request->getPayload());
   // These two codes are the reverse of the other handlers' on purpose.
   if (!payload.isParsed()) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kFilePathParseFailed);
+    LEDRA_LOG(logging::Error, kFunction, 128, kFilePathParseFailed);
     return MODULE_STATUS_INVALID_PARAMETER;
   }
   if (!payload.get_windowid(session.AsInOut())) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kFilePathNoWindow);
+    LEDRA_LOG(logging::Error, kFunction, 132, kFilePathNoWindow);
     return MODULE_STATUS_DATA_ERROR;
   }
   const ModuleStatus status = adapter().uploaded_filepath(session.get(), path.AsInOut());
@@ -142,17 +94,17 @@ ModuleStatus TarnModuleImpl::get_uploaded_filepath(const std::shared_ptr<Message
 
 ModuleStatus TarnModuleImpl::get_network_trust_level(const std::shared_ptr<Message>& request) {
   constexpr wchar_t kFunction[] = L"Ledra::TarnModuleImpl::get_network_trust_level";
-  LEDRA_LOG(logging::Normal, kFunction, __LINE__, kTrustRequest);
+  LEDRA_LOG(logging::Normal, kFunction, 145, kTrustRequest);
   Brenix::ScopedVariant level(-1L);
   Brenix::ScopedVariant mac;
   prepareEmptyText(mac);
   const Brenix::Network_trust_level_payload payload(request->getPayload());
   if (!payload.isParsed()) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kGetTrustParseFailed);
+    LEDRA_LOG(logging::Error, kFunction, 151, kGetTrustParseFailed);
     return MODULE_STATUS_DATA_ERROR;
   }
   if (!payload.get_mac_address(mac.AsInOut())) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kGetTrustInvalid);
+    LEDRA_LOG(logging::Error, kFunction, 155, kGetTrustInvalid);
     return MODULE_STATUS_INVALID_PARAMETER;
   }
   const ModuleStatus status = adapter().get_network_trust_level(mac.get(), level.AsInOut());
@@ -165,17 +117,17 @@ ModuleStatus TarnModuleImpl::get_network_trust_level(const std::shared_ptr<Messa
 
 ModuleStatus TarnModuleImpl::set_network_trust_level(const std::shared_ptr<Message>& request) {
   constexpr wchar_t kFunction[] = L"Ledra::TarnModuleImpl::set_network_trust_level";
-  LEDRA_LOG(logging::Normal, kFunction, __LINE__, kProcessing, request->getName().c_str());
+  LEDRA_LOG(logging::Normal, kFunction, 168, kProcessing, request->getName().c_str());
   Brenix::ScopedVariant mac;
   prepareEmptyText(mac);
   Brenix::ScopedVariant level(-1L);
   const Brenix::Network_trust_level_payload payload(request->getPayload());
   if (!payload.isParsed()) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kSetTrustParseFailed);
+    LEDRA_LOG(logging::Error, kFunction, 174, kSetTrustParseFailed);
     return MODULE_STATUS_DATA_ERROR;
   }
   if (!payload.get_mac_address(mac.AsInOut()) || !payload.get_trust_level(level.AsInOut())) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kSetTrustInvalid);
+    LEDRA_LOG(logging::Error, kFunction, 178, kSetTrustInvalid);
     return MODULE_STATUS_INVALID_PARAMETER;
   }
   // The component takes the level as an unsigned number.

@@ -94,7 +94,7 @@ TEST_F(AdapterTarnIf, SettingsCallReadsTheBagOnlyAfterSuccess) {
     bool successful = false;
     long result = 99;  // the caller's own result variable receives the component's code
     uint32_t status = tarnIf.callSettings(
-        ComPtr<IBxFWSettings>(&settings), {L"Brenix::TarnIf::test", L"null", L"failed %x %d"}, call,
+        ComPtr<IBxFWSettings>(&settings), {L"Brenix::TarnIf::test", L"null", L"failed %x %d", 1, 2}, call,
         [&](const VARIANT& desc) {
           ++reads;
           EXPECT_TRUE(Brenix::tarn_moduleutil::get_property_byname(desc, L"successful", successful));
@@ -105,9 +105,9 @@ TEST_F(AdapterTarnIf, SettingsCallReadsTheBagOnlyAfterSuccess) {
     EXPECT_EQ(componentResult == 0 ? 1 : 0, reads);
     EXPECT_EQ(componentResult == 0, successful);
   }
-  EXPECT_EQ(kUnsuccessful, tarnIf.callSettings(nullptr, {L"f", L"null", L"failed"}, call, [](const VARIANT&) {
-    ADD_FAILURE() << "read without settings";
-  }));
+  EXPECT_EQ(kUnsuccessful,
+            tarnIf.callSettings(nullptr, {L"f", L"null", L"failed", 1, 2}, call,
+                                [](const VARIANT&) { ADD_FAILURE() << "read without settings"; }));
 }
 
 TEST_F(AdapterTarnIf, OnlyVariantTrueConfigValuesReadAsTrue) {
