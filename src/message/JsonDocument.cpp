@@ -20,6 +20,11 @@ namespace {
 constexpr size_t kFileBufferSize = 256;
 // Enough for every request and answer payload of the module.
 constexpr size_t kFirstChunkSize = 1024;
+// The reader keeps the text of the string it is reading on a stack of its own;
+// it starts in a buffer on the parsing frame and grows into the heap only for
+// long strings.
+constexpr size_t kReaderStackBuffer = 512;
+constexpr size_t kReaderStackCapacity = 256;
 
 // The document, its pool and the pool's first chunk, side by side.
 struct PooledDocument {
@@ -103,7 +108,9 @@ bool parseText(Document& document, const wchar_t* text, unsigned maxDepth) {
   }
   return populate(document, maxDepth, [text](DepthLimitedHandler& handler) {
     rapidjson::GenericStringStream<Encoding> stream(text);
-    rapidjson::GenericReader<Encoding, Encoding, rapidjson::CrtAllocator> reader;
+    alignas(alignof(std::max_align_t)) char stackBuffer[kReaderStackBuffer];
+    Allocator readerStack(stackBuffer, sizeof(stackBuffer));
+    rapidjson::GenericReader<Encoding, Encoding, Allocator> reader(&readerStack, kReaderStackCapacity);
     return !reader.Parse<kParseFlags>(stream, handler).IsError();
   });
 }
