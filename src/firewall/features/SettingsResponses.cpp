@@ -40,7 +40,7 @@ bool addBools(const VARIANT& desc, const BoolMember (&members)[N], Ledra::JSONPa
 bool Refresh_trafficcontroller_response::get_security_level(const VARIANT& desc, std::wstring& word) const {
   long number = -1;
   if (!tarn_moduleutil::get_property_byname(desc, propertyName(kLevel), number)) return false;
-  const wchar_t* text = words::wordOf(words::kSecurityLevels, number);
+  const wchar_t* text = words::wordOf(words::set(words::kSecurityLevels), number);
   if (text == nullptr) {
     LEDRA_LOG(Ledra::logging::Error, L"Brenix::Refresh_trafficcontroller_response::get_security_level",
               __LINE__, kInvalidLevel);
@@ -93,7 +93,7 @@ bool Refresh_intrudetection_response::extract_idlevel_settings(const VARIANT& de
                                                                std::wstring& word) const {
   long number = -1;
   if (!tarn_moduleutil::get_property_byname(desc, propertyName(kHipsLevel), number)) return false;
-  const wchar_t* text = words::wordOf(words::kIntrusionLevels, number);
+  const wchar_t* text = words::wordOf(words::set(words::kIntrusionLevels), number);
   if (text == nullptr) {
     LEDRA_LOG(Ledra::logging::Error, L"Brenix::Refresh_intrudetection_response::extract_idlevel_settings",
               __LINE__, kInvalidHipsLevel, static_cast<int>(number));
