@@ -150,7 +150,8 @@ const Field kNetGuardIds = idList(L"SSIDs", L"Brenix::Delete_netguard_payload::g
 const Field kNotes = text(L"notes", L"Brenix::Add_netconnection_payload::get_notes", 27);
 const Field kIpType = number(L"IPType", L"Brenix::Add_netconnection_payload::get_iptype", 33);
 const Field kIsIpv4 = boolean(L"IsIpV4", L"Brenix::Add_netconnection_payload::is_ipv4_conn", 39)
-                          .handedOnAs(HandedOn::NotHandedOn);
+                          .handedOnAs(HandedOn::NotHandedOn)
+                          .noted(L"Required, but not handed to the component.");
 const Field kStartAddress =
     text(L"StartAddress", L"Brenix::Add_netconnection_payload::get_start_address", 46);
 const Field kEndAddress = text(L"EndAddress", L"Brenix::Add_netconnection_payload::get_end_address", 51);
@@ -166,13 +167,16 @@ const Field kAddressIds = idList(L"uniqueIDs", L"Brenix::Delete_netconnection_pa
 const Field kFirewallState = Field{
     L"state", JsonType::Text, Written::OnAsTrue, Prepared::False, L"Brenix::Set_state_payload::get_fwstate",
     21};
-const Field kReenableTime = number(L"reenable", L"Brenix::Set_state_payload::get_reenable_time", 1427);
+const Field kReenableTime = number(L"reenable", L"Brenix::Set_state_payload::get_reenable_time", 1427)
+                                .noted(L"Read only when \"state\" is not \"on\".");
 const Field kSwitchState =
     Field{L"state", JsonType::Text, Written::Word, Prepared::Empty, L"Ledra::TarnModuleImpl::change_state",
           216}
         .of(words::set(words::kState))
         .missing(L"'%s' not found in JSON")
-        .refused(L"'%s' is invalid value must be on/off", 231);
+        .refused(L"'%s' is invalid value must be on/off", 231)
+        .handedOnAs(HandedOn::NotHandedOn)
+        .noted(L"\"on\" calls the component's Enable, \"off\" its Disable.");
 
 // The file dialog's session and the trust level of a network.
 const Field kSessionId = Field{L"session_ID",

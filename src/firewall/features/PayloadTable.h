@@ -61,6 +61,7 @@ struct Field {
   const wchar_t* refusalFormat = nullptr;    // takes the refused number where there is one
   int refusalLine = 0;
   HandedOn handedOn = HandedOn::AsWritten;
+  const wchar_t* note = nullptr;  // what a reader of the catalogue should know besides
 
   constexpr Field in(const wchar_t* member) const {
     Field f = *this;
@@ -93,6 +94,11 @@ struct Field {
   constexpr Field handedOnAs(HandedOn how) const {
     Field f = *this;
     f.handedOn = how;
+    return f;
+  }
+  constexpr Field noted(const wchar_t* text) const {
+    Field f = *this;
+    f.note = text;
     return f;
   }
 };
