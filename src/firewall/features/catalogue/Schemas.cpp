@@ -14,11 +14,13 @@ using Brenix::payload::JsonType;
 using Brenix::payload::Written;
 
 // Decimal ids separated by ',' (empty parts allowed), each at most 2147483647.
-constexpr char kIdListPattern[] =
-    "^,*(0*([0-9]{1,9}|1[0-9]{9}|20[0-9]{8}|21[0-3][0-9]{7}|214[0-6][0-9]{6}|2147[0-3][0-9]{5}|"
-    "21474[0-7][0-9]{4}|214748[0-2][0-9]{3}|2147483[0-5][0-9]{2}|21474836[0-3][0-9]|214748364[0-7])"
-    "(,+0*([0-9]{1,9}|1[0-9]{9}|20[0-9]{8}|21[0-3][0-9]{7}|214[0-6][0-9]{6}|2147[0-3][0-9]{5}|"
-    "21474[0-7][0-9]{4}|214748[0-2][0-9]{3}|2147483[0-5][0-9]{2}|21474836[0-3][0-9]|214748364[0-7]))*,*)?$";
+std::string idListPattern() {
+  const std::string id =
+      "0*([0-9]{1,9}|1[0-9]{9}|20[0-9]{8}|21[0-3][0-9]{7}|214[0-6][0-9]{6}|2147[0-3][0-9]{5}|21474[0-7][0-9]{"
+      "4}|"
+      "214748[0-2][0-9]{3}|2147483[0-5][0-9]{2}|21474836[0-3][0-9]|214748364[0-7])";
+  return "^,*(" + id + "(,+" + id + ")*,*)?$";
+}
 // Signed ids in decimal joined by ','.
 constexpr char kAnswerIdListPattern[] = "^(-?[0-9]+(,-?[0-9]+)*)?$";
 
@@ -83,8 +85,9 @@ Json fieldSchema(const Field& field, Allocator& allocator) {
     case JsonType::Text:
       schema = typed("string", allocator);
       if (field.written == Written::Word) schema.AddMember("enum", words(field.words, allocator), allocator);
-      if (field.written == Written::IdList)
-        schema.AddMember("pattern", Json(kIdListPattern, allocator), allocator);
+      if (field.written == Written::IdList) {
+        schema.AddMember("pattern", Json(idListPattern().c_str(), allocator), allocator);
+      }
       break;
   }
   std::string description = field.note ? utf8(field.note) : "";
