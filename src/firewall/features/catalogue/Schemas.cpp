@@ -36,9 +36,17 @@ Json typed(const char* type, Allocator& allocator) {
   return schema;
 }
 
-void addRange(Json& schema, int64_t minimum, int64_t maximum, Allocator& allocator) {
-  schema.AddMember("minimum", Json(minimum), allocator);
-  schema.AddMember("maximum", Json(maximum), allocator);
+// A schema of one JSON type, with its word set, range (when minimum <= maximum) and pattern where given.
+Json scalar(const char* type, Allocator& allocator, const Brenix::words::WordSet& set, int64_t minimum,
+            int64_t maximum, const std::string& pattern) {
+  Json schema = typed(type, allocator);
+  if (set.count != 0) schema.AddMember("enum", words(set, allocator), allocator);
+  if (minimum <= maximum) {
+    schema.AddMember("minimum", Json(minimum), allocator);
+    schema.AddMember("maximum", Json(maximum), allocator);
+  }
+  if (!pattern.empty()) schema.AddMember("pattern", Json(pattern.c_str(), allocator), allocator);
+  return schema;
 }
 
 // What the module hands the component, for a reader of the catalogue.
@@ -72,24 +80,14 @@ std::string handedOn(const Field& field) {
 }
 
 Json fieldSchema(const Field& field, Allocator& allocator) {
-  Json schema(rapidjson::kObjectType);
-  switch (field.type) {
-    case JsonType::Boolean:
-      schema = typed("boolean", allocator);
-      break;
-    case JsonType::Integer:
-    case JsonType::Unsigned:
-      schema = typed("integer", allocator);
-      addRange(schema, field.minimum, field.maximum, allocator);
-      break;
-    case JsonType::Text:
-      schema = typed("string", allocator);
-      if (field.written == Written::Word) schema.AddMember("enum", words(field.words, allocator), allocator);
-      if (field.written == Written::IdList) {
-        schema.AddMember("pattern", Json(idListPattern().c_str(), allocator), allocator);
-      }
-      break;
-  }
+  const bool number = field.type == JsonType::Integer || field.type == JsonType::Unsigned;
+  Json schema =
+      scalar(field.type == JsonType::Boolean ? "boolean"
+             : number                        ? "integer"
+                                             : "string",
+             allocator, field.written == Written::Word ? field.words : Brenix::words::WordSet{nullptr, 0},
+             number ? field.minimum : 0, number ? field.maximum : -1,
+             field.written == Written::IdList ? idListPattern() : "");
   std::string description = field.note ? utf8(field.note) : "";
   const std::string how = handedOn(field);
   if (!how.empty()) description += (description.empty() ? "" : " ") + how;
@@ -184,30 +182,14 @@ Json membersSchema(const Brenix::answer::Member* members, size_t count, Allocato
   Json object = objectSchema(allocator);
   for (size_t i = 0; i < count; ++i) {
     const Brenix::answer::Member& m = members[i];
-    Json schema(rapidjson::kObjectType);
-    switch (m.kind) {
-      case Kind::Boolean:
-        schema = typed("boolean", allocator);
-        break;
-      case Kind::Integer:
-        schema = typed("integer", allocator);
-        addRange(schema, m.minimum, m.maximum, allocator);
-        break;
-      case Kind::Text:
-        schema = typed("string", allocator);
-        break;
-      case Kind::Word:
-        schema = typed("string", allocator);
-        schema.AddMember("enum", words(m.words, allocator), allocator);
-        break;
-      case Kind::Object:
-        schema = membersSchema(m.members, m.memberCount, allocator);
-        break;
-      case Kind::IdList:
-        schema = typed("string", allocator);
-        schema.AddMember("pattern", Json(rapidjson::StringRef(kAnswerIdListPattern)), allocator);
-        break;
-    }
+    const bool number = m.kind == Kind::Integer;
+    const char* type = m.kind == Kind::Boolean ? "boolean" : number ? "integer" : "string";
+    Json schema =
+        m.kind == Kind::Object
+            ? membersSchema(m.members, m.memberCount, allocator)
+            : scalar(type, allocator, m.kind == Kind::Word ? m.words : Brenix::words::WordSet{nullptr, 0},
+                     number ? m.minimum : 0, number ? m.maximum : -1,
+                     m.kind == Kind::IdList ? kAnswerIdListPattern : "");
     const std::string key = utf8(m.key);
     object["properties"].AddMember(Json(key.c_str(), allocator), schema, allocator);
     if (!m.optional) require(object, key, allocator);
