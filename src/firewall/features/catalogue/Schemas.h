@@ -1,5 +1,10 @@
-// JSON Schemas (draft 2020-12, in the keywords that draft-04 validators read
-// the same way) of the payload and answer tables.
+// JSON Schemas of the payload and answer tables: "$schema" names draft
+// 2020-12, and only keywords that draft-04 validators (RapidJSON's among them)
+// read the same way are used: type, enum, minimum, maximum, pattern,
+// properties, required, anyOf, maxProperties, with description and $comment
+// as annotations. One reading differs: draft-04 takes "integer" for numbers
+// written without a fraction only, as the module's payload classes do, where a
+// 2020-12 validator also takes 1.0.
 #pragma once
 
 #include <rapidjson/document.h>
