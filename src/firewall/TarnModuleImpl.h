@@ -36,6 +36,9 @@
 
 namespace Brenix {
 class Module_response;
+class ChangeValues;
+struct ChangeRequest;
+struct RefreshGroup;
 }
 
 namespace Ledra {
@@ -117,6 +120,10 @@ class TarnModuleImpl : public BaseModule {
   ModuleStatus get_uploaded_filepath(const std::shared_ptr<Message>& request);
   ModuleStatus get_network_trust_level(const std::shared_ptr<Message>& request);
   ModuleStatus set_network_trust_level(const std::shared_ptr<Message>& request);
+  // The two shapes of the feature handlers, run from their rows (features/HandlerSteps.h).
+  ModuleStatus refresh_group(const Brenix::RefreshGroup& group);
+  ModuleStatus handle_change(const Brenix::ChangeRequest& change, const std::shared_ptr<Message>& request,
+                             const std::function<uint32_t(Brenix::ChangeValues&)>& step);
 
   // The request table: name, how it is subscribed, and its handler.
   enum class SubscriptionKind { Plain, Scoped };

@@ -30,7 +30,7 @@ bool parseValue(const wchar_t* text, json::Allocator& allocator, unsigned maxDep
 
 }  // namespace
 
-JSONParser::JSONParser() : m_document(std::make_shared<json::Document>()) {}
+JSONParser::JSONParser() : m_document(json::makeDocument()) {}
 
 JSONParser::~JSONParser() = default;
 

@@ -114,6 +114,9 @@ class JSONParser {
   // True if the root is not an object or has no members.
   virtual bool isEmpty() const;
 
+  // The document's root, for readers that look at values where they lie.
+  const json::Value& root() const { return *m_document; }
+
  private:
   const json::Value* find(const wchar_t* key) const;
   json::Value& objectRoot();

@@ -9,6 +9,7 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include <cstddef>
 #include <cwchar>
 
 namespace Ledra {
@@ -17,6 +18,24 @@ namespace json {
 namespace {
 
 constexpr size_t kFileBufferSize = 256;
+// Enough for every request and answer payload of the module.
+constexpr size_t kFirstChunkSize = 1024;
+// The reader keeps the text of the string it is reading on a stack of its own;
+// it starts in a buffer on the parsing frame and grows into the heap only for
+// long strings.
+constexpr size_t kReaderStackBuffer = 512;
+constexpr size_t kReaderStackCapacity = 256;
+
+// The document, its pool and the pool's first chunk, side by side.
+struct PooledDocument {
+  PooledDocument() : allocator(firstChunk, sizeof(firstChunk)), document(&allocator) {}
+  PooledDocument(const PooledDocument&) = delete;
+  PooledDocument& operator=(const PooledDocument&) = delete;
+
+  alignas(alignof(std::max_align_t)) char firstChunk[kFirstChunkSize];
+  Allocator allocator;
+  Document document;
+};
 constexpr unsigned kParseFlags = rapidjson::kParseDefaultFlags | rapidjson::kParseIterativeFlag;
 
 // Forwards SAX events to a document, refusing (which ends the parse or the
@@ -78,13 +97,20 @@ bool populate(Document& document, unsigned maxDepth, Source&& source) {
 
 }  // namespace
 
+std::shared_ptr<Document> makeDocument() {
+  auto pooled = std::make_shared<PooledDocument>();
+  return std::shared_ptr<Document>(pooled, &pooled->document);
+}
+
 bool parseText(Document& document, const wchar_t* text, unsigned maxDepth) {
   if (text == nullptr) {
     return false;
   }
   return populate(document, maxDepth, [text](DepthLimitedHandler& handler) {
     rapidjson::GenericStringStream<Encoding> stream(text);
-    rapidjson::GenericReader<Encoding, Encoding, rapidjson::CrtAllocator> reader;
+    alignas(alignof(std::max_align_t)) char stackBuffer[kReaderStackBuffer];
+    Allocator readerStack(stackBuffer, sizeof(stackBuffer));
+    rapidjson::GenericReader<Encoding, Encoding, Allocator> reader(&readerStack, kReaderStackCapacity);
     return !reader.Parse<kParseFlags>(stream, handler).IsError();
   });
 }

@@ -12,6 +12,7 @@
 #include <rapidjson/document.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace Ledra {
@@ -24,6 +25,11 @@ using Value = rapidjson::GenericValue<Encoding, Allocator>;
 
 // Nesting levels of arrays and objects: "[]" is one, "[[1]]" two, a scalar none.
 constexpr unsigned kMaxJsonDepth = 256;
+
+// A fresh document with a null root whose pool starts in a buffer of its own,
+// made in one allocation: the short payloads the module reads and writes then
+// need no chunk from the heap, and larger ones grow in 64 KiB chunks as usual.
+std::shared_ptr<Document> makeDocument();
 
 // Parses text into document (null text: false). A failed parse, or a text
 // nesting deeper than maxDepth, leaves the previous root in place.

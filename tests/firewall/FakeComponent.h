@@ -1,5 +1,7 @@
-// An in-process stand-in for the firewall component, as small as the module
-// core's tests need: the firewall switch, the HIPS flag and SetFirewallState.
+// In-process fakes of the firewall component's objects, one family for the
+// adapter's and the module core's tests. A fake lives with its test: refs()
+// starts at 1 (the test's own reference) and Release never deletes, so a test
+// can check that every reference the code under test took came back.
 #pragma once
 
 #include <windows.h>
@@ -7,16 +9,239 @@
 
 #include <atomic>
 #include <functional>
+#include <initializer_list>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "firewall/adapter/ComponentCreator.h"
+#include "firewall/adapter/ScopedVariant.h"
 #include "include/BxFWInterfaces.h"
+
+#define FAKE_UNKNOWN(Primary, ...)                                                       \
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {        \
+    *object = nullptr;                                                                   \
+    for (const IID* iid : std::initializer_list<const IID*>{&IID_IUnknown, __VA_ARGS__}) \
+      if (IsEqualIID(riid, *iid)) *object = static_cast<Primary*>(this);                 \
+    if (IsEqualIID(riid, IID_IDispatch)) *object = dispatchOrNull();                     \
+    if (!*object) return E_NOINTERFACE;                                                  \
+    AddRef();                                                                            \
+    return S_OK;                                                                         \
+  }                                                                                      \
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }                          \
+  ULONG STDMETHODCALLTYPE Release() override { return --refs_; }                         \
+  long refs() const { return refs_; }                                                    \
+  std::atomic<long> refs_ { 1 }
+
+// IDispatch of a fake that travels in a VT_DISPATCH but is never called
+// through IDispatch, as the component's objects do.
+#define FAKE_DISPATCH_STUBS                                                                              \
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }                       \
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }          \
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {             \
+    return E_NOTIMPL;                                                                                    \
+  }                                                                                                      \
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) \
+      override {                                                                                         \
+    return E_NOTIMPL;                                                                                    \
+  }                                                                                                      \
+  IDispatch* dispatchOrNull() { return static_cast<IDispatch*>(this); }                                  \
+  IDispatch* dispatch() { return static_cast<IDispatch*>(this); }
+
+#define FAKE_UNUSED(slot, ...) \
+  HRESULT STDMETHODCALLTYPE slot(__VA_ARGS__) override { return E_NOTIMPL; }
 
 namespace tarn_test {
 
-// What the fake component holds and what was asked of it.
+// A configuration object or IP rule: every GetProperty answers one prepared value.
+class FakeConfig : public IBxConfig, public IDispatch {
+ public:
+  FAKE_UNKNOWN(IBxConfig, &IID_IBxConfig);
+  HRESULT STDMETHODCALLTYPE GetProperty(long id, VARIANT* out, long* resultCode) override {  // 3
+    lastId = id;
+    *resultCode = result;
+    return FAILED(hr) ? hr : ::VariantCopy(out, value.AsInOut());
+  }
+  FAKE_UNUSED(SetProperty, long, VARIANT, long*);  // 4
+  FAKE_UNUSED(ApplyProperties, long*);             // 5
+  FAKE_DISPATCH_STUBS
+
+  Brenix::ScopedVariant value;
+  HRESULT hr = S_OK;
+  long result = 0;
+  long lastId = -1;
+};
+
+// The IP-rule collection: GetEnumerator answers a prepared object.
+class FakeConfigCollection : public IBxFWConfigCollection, public IDispatch {
+ public:
+  FAKE_UNKNOWN(IBxFWConfigCollection, &IID_IBxFWConfigCollection);
+  HRESULT STDMETHODCALLTYPE GetEnumerator(IUnknown** out) override {  // 3
+    *out = FAILED(hr) ? nullptr : enumerator;
+    if (*out) (*out)->AddRef();
+    return hr;
+  }
+  FAKE_DISPATCH_STUBS
+
+  IUnknown* enumerator = nullptr;
+  HRESULT hr = S_OK;
+};
+
+// An enumerator over nothing that counts its Reset calls.
+class FakeEnumVariant : public IEnumVARIANT {
+ public:
+  FAKE_UNKNOWN(IEnumVARIANT, &IID_IEnumVARIANT);
+  HRESULT STDMETHODCALLTYPE Next(ULONG, VARIANT*, ULONG*) override { return S_FALSE; }  // 3
+  HRESULT STDMETHODCALLTYPE Skip(ULONG) override { return S_FALSE; }                    // 4
+  HRESULT STDMETHODCALLTYPE Reset() override {                                          // 5
+    ++resets;
+    return S_OK;
+  }
+  FAKE_UNUSED(Clone, IEnumVARIANT**);  // 6
+  IDispatch* dispatchOrNull() { return nullptr; }
+
+  int resets = 0;
+};
+
+// The firewall object: GetConfig answers a prepared VARIANT (prepare, when
+// set, prepares it first); Enable and Disable are counted (and told to onSwitch).
+class FakePersonalFirewallConfig : public IBxPersonalFirewallConfig {
+ public:
+  FAKE_UNKNOWN(IBxPersonalFirewallConfig, &IID_IBxPersonalFirewallConfig);
+  HRESULT STDMETHODCALLTYPE GetConfig(long id, VARIANT* value, long* resultCode) override {  // 3
+    lastConfigId = id;
+    if (prepare) prepare(id);
+    *resultCode = result;
+    return FAILED(hr) ? hr : ::VariantCopy(value, answer.AsInOut());
+  }
+  HRESULT STDMETHODCALLTYPE Enable(long* resultCode) override { return toggle(true, resultCode); }    // 4
+  HRESULT STDMETHODCALLTYPE Disable(long* resultCode) override { return toggle(false, resultCode); }  // 5
+  IDispatch* dispatchOrNull() { return nullptr; }
+
+  Brenix::ScopedVariant answer;
+  HRESULT hr = S_OK;
+  long result = 0;
+  long lastConfigId = -1;
+  int enables = 0;
+  int disables = 0;
+  std::function<void(long id)> prepare;
+  std::function<HRESULT(bool on)> onSwitch;
+
+ private:
+  HRESULT toggle(bool on, long* resultCode) {
+    ++(on ? enables : disables);
+    *resultCode = result;
+    return onSwitch ? onSwitch(on) : hr;
+  }
+};
+
+// The settings object. SetFirewallState records its arguments, puts
+// "successful" into the result bag by name as the component does, and answers
+// a prepared HRESULT and result code. No other slot is used by these tests.
+class FakeFWSettings : public IBxFWSettings {
+ public:
+  FAKE_UNKNOWN(IBxFWSettings, &IID_IBxFWSettings);
+  FAKE_UNUSED(Reserved3);
+  FAKE_UNUSED(Reserved4);
+  FAKE_UNUSED(Reserved5);
+  FAKE_UNUSED(Reserved6);
+  FAKE_UNUSED(Reserved7);
+  FAKE_UNUSED(Reserved8);
+  FAKE_UNUSED(Reserved9);
+  FAKE_UNUSED(Reserved10);
+  HRESULT STDMETHODCALLTYPE SetFirewallState(VARIANT state, VARIANT reenableTime, VARIANT desc,
+                                             long* resultCode) override {  // 11
+    lastState.Copy(state);
+    lastReenableTime.Copy(reenableTime);
+    lastDescType = V_VT(&desc);
+    if (onSetState) onSetState(state, reenableTime);
+    LPOLESTR name[] = {const_cast<LPOLESTR>(L"successful")};
+    DISPID id = 0;
+    if (V_VT(&desc) == VT_DISPATCH &&
+        V_DISPATCH(&desc)->GetIDsOfNames(IID_NULL, name, 1, 1024, &id) == S_OK) {
+      VARIANT yes{};
+      V_VT(&yes) = VT_BOOL;
+      V_BOOL(&yes) = VARIANT_TRUE;
+      DISPPARAMS params = {&yes, nullptr, 1, 0};
+      V_DISPATCH(&desc)->Invoke(id, IID_NULL, 1024, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
+    }
+    *resultCode = result;
+    return hr;
+  }
+  FAKE_UNUSED(GetSecurityLevel, VARIANT, long*);           // 12
+  FAKE_UNUSED(SetSecurityLevel, VARIANT, VARIANT, long*);  // 13
+  FAKE_UNUSED(GetSmartRecomendations, VARIANT, long*);     // 14
+  FAKE_UNUSED(SetSmartRecomendations, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, long*);
+  FAKE_UNUSED(GetEventLog, VARIANT, long*);  // 16
+  FAKE_UNUSED(SetEventLog, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT,
+              VARIANT, long*);                            // 17
+  FAKE_UNUSED(as_GetProgramPermissions, VARIANT, long*);  // 18
+  FAKE_UNUSED(AddProgramPermission, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, long*);
+  FAKE_UNUSED(EditProgramPermission, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, long*);
+  FAKE_UNUSED(RemoveProgramPermissions, VARIANT, VARIANT, long*);  // 21
+  FAKE_UNUSED(as_GetIPAddresses, VARIANT, long*);                  // 22
+  FAKE_UNUSED(AddIPAddress, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, long*);
+  FAKE_UNUSED(EditIPAddress, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, long*);
+  FAKE_UNUSED(RemoveIPAddresses, VARIANT, VARIANT, long*);  // 25
+  FAKE_UNUSED(as_GetSystemServices, VARIANT, long*);        // 26
+  FAKE_UNUSED(AddSystemService, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT,
+              VARIANT, VARIANT, VARIANT, long*);  // 27
+  FAKE_UNUSED(EditSystemService, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT,
+              VARIANT, VARIANT, VARIANT, VARIANT, long*);      // 28
+  FAKE_UNUSED(RemoveSystemServices, VARIANT, VARIANT, long*);  // 29
+  FAKE_UNUSED(Reserved30);
+  FAKE_UNUSED(Reserved31);
+  FAKE_UNUSED(ResetToDefaults, long*);            // 32
+  FAKE_UNUSED(IsResetToDefaults, VARIANT_BOOL*);  // 33
+  FAKE_UNUSED(Reserved34);
+  FAKE_UNUSED(as_GetIPReputation, VARIANT, long*);                  // 35
+  FAKE_UNUSED(EditIPReputation, VARIANT, VARIANT, VARIANT, long*);  // 36
+  FAKE_UNUSED(RemoveIPReputation, VARIANT, VARIANT, long*);         // 37
+  FAKE_UNUSED(EnableIPReputation, VARIANT, VARIANT, long*);         // 38
+  FAKE_UNUSED(GetHips, VARIANT, long*);                             // 39
+  FAKE_UNUSED(SetHips, VARIANT, VARIANT, VARIANT, long*);           // 40
+  IDispatch* dispatchOrNull() { return nullptr; }
+
+  HRESULT hr = S_OK;
+  long result = 0;
+  Brenix::ScopedVariant lastState;
+  Brenix::ScopedVariant lastReenableTime;
+  VARTYPE lastDescType = VT_EMPTY;
+  std::function<void(const VARIANT& state, const VARIANT& reenableTime)> onSetState;
+};
+
+// The hub helper: OpenFile notes its mode and owner window and answers a prepared path.
+class FakeHubHelper : public IBxHubHelper {
+ public:
+  FAKE_UNKNOWN(IBxHubHelper, &IID_IBxHubHelper);
+  FAKE_UNUSED(Reserved3);
+  FAKE_UNUSED(Reserved4);
+  FAKE_UNUSED(Reserved5);
+  FAKE_UNUSED(Reserved6);
+  FAKE_UNUSED(Reserved7);
+  FAKE_UNUSED(Reserved8);
+  FAKE_UNUSED(Reserved9);
+  FAKE_UNUSED(Reserved10);
+  FAKE_UNUSED(Reserved11);
+  FAKE_UNUSED(Reserved12);
+  HRESULT STDMETHODCALLTYPE OpenFile(long mode, HWND owner, VARIANT* path) override {  // 13
+    lastMode = mode;
+    lastOwner = owner;
+    return ::VariantCopy(path, answer.AsInOut());
+  }
+  FAKE_UNUSED(Reserved14);
+  FAKE_UNUSED(Reserved15);
+  FAKE_UNUSED(Reserved16);
+  FAKE_UNUSED(IsAdmin, VARIANT_BOOL*);  // 17
+  IDispatch* dispatchOrNull() { return nullptr; }
+
+  Brenix::ScopedVariant answer;
+  long lastMode = 0;
+  HWND lastOwner = nullptr;
+};
+
+// The module core's component: the firewall switch and the HIPS flag behind
+// the fakes below, and every call noted in order (from the worker thread).
 struct FakeFirewall {
   std::mutex mutex;
   bool enabled = true;
@@ -25,6 +250,8 @@ struct FakeFirewall {
   // Runs inside Enable/Disable, on the caller's thread, before answering.
   std::function<void()> onSwitch;
   HRESULT switchResult = S_OK;
+  FakeConfig firewallConfig, hipsConfig;
+
   void note(const std::wstring& call) {
     std::lock_guard<std::mutex> lock(mutex);
     calls.push_back(call);
@@ -37,206 +264,46 @@ struct FakeFirewall {
   }
 };
 
-// Reference counting and QueryInterface for one interface.
-template <typename Interface>
-class FakeObject : public Interface {
- public:
-  FakeObject(const IID& iid) : iid_(iid) {}
-  virtual ~FakeObject() = default;
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, iid_)) {
-      *out = static_cast<Interface*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
-
- private:
-  IID iid_;
-  std::atomic<ULONG> references_{1};
-};
-
-// One configuration: a boolean property under one id.
-class FakeConfig : public FakeObject<IBxConfig> {
- public:
-  FakeConfig(long propertyId, bool value) : FakeObject(IID_IBxConfig), id_(propertyId), value_(value) {}
-  HRESULT STDMETHODCALLTYPE GetProperty(long id, VARIANT* value, long* result) override {
-    *result = 0;
-    if (id != id_) return E_INVALIDARG;
-    VariantClear(value);
-    V_VT(value) = VT_BOOL;
-    V_BOOL(value) = value_ ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE SetProperty(long, VARIANT, long*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE ApplyProperties(long*) override { return E_NOTIMPL; }
-
- private:
-  long id_;
-  bool value_;
-};
-
-// GetConfig answers an IDispatch; the configuration is reached by QueryInterface.
-class FakeConfigDispatch final : public IDispatch {
- public:
-  explicit FakeConfigDispatch(FakeConfig* config) : config_(config) {}
-  ~FakeConfigDispatch() { config_->Release(); }
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (IsEqualIID(riid, IID_IBxConfig)) return config_->QueryInterface(riid, out);
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)) {
-      *out = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-    return E_NOTIMPL;
-  }
-
- private:
-  FakeConfig* config_;
-  std::atomic<ULONG> references_{1};
-};
-
-class FakePersonalFirewallConfig : public FakeObject<IBxPersonalFirewallConfig> {
- public:
-  explicit FakePersonalFirewallConfig(FakeFirewall& firewall)
-      : FakeObject(IID_IBxPersonalFirewallConfig), firewall_(firewall) {}
-  HRESULT STDMETHODCALLTYPE GetConfig(long id, VARIANT* value, long* result) override {
-    *result = 0;
-    std::lock_guard<std::mutex> lock(firewall_.mutex);
-    FakeConfig* config = nullptr;
-    if (id == kBxConfigFirewall) config = new FakeConfig(kBxConfigFirewallEnabled, firewall_.enabled);
-    if (id == kBxConfigHips) config = new FakeConfig(kBxConfigHipsEnabled, firewall_.hipsEnabled);
-    if (config == nullptr) return E_INVALIDARG;
-    V_VT(value) = VT_DISPATCH;
-    V_DISPATCH(value) = new FakeConfigDispatch(config);
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE Enable(long* result) override { return toggle(true, result); }
-  HRESULT STDMETHODCALLTYPE Disable(long* result) override { return toggle(false, result); }
-
- private:
-  HRESULT toggle(bool on, long* result) {
-    *result = 0;
-    firewall_.note(on ? L"Enable" : L"Disable");
-    if (firewall_.onSwitch) firewall_.onSwitch();
-    if (FAILED(firewall_.switchResult)) return firewall_.switchResult;
-    std::lock_guard<std::mutex> lock(firewall_.mutex);
-    firewall_.enabled = on;
-    return S_OK;
-  }
-  FakeFirewall& firewall_;
-};
-
-#define TARN_FAKE_NOT_CALLED(...) \
-  override { return E_NOTIMPL; }
-
-class FakeSettings : public FakeObject<IBxFWSettings> {
- public:
-  explicit FakeSettings(FakeFirewall& firewall) : FakeObject(IID_IBxFWSettings), firewall_(firewall) {}
-  HRESULT STDMETHODCALLTYPE Reserved3() TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE Reserved4() TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE Reserved5() TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE Reserved6() TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE Reserved7() TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE Reserved8() TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE Reserved9() TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE Reserved10() TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE SetFirewallState(VARIANT state, VARIANT reenable, VARIANT, long* result) override {
-    *result = 0;
-    firewall_.note(L"SetFirewallState " + std::to_wstring(V_VT(&state)) + L":" +
-                   std::to_wstring(V_BOOL(&state)) + L" " + std::to_wstring(V_VT(&reenable)) + L":" +
-                   std::to_wstring(V_I4(&reenable)));
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetSecurityLevel(VARIANT, long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE SetSecurityLevel(VARIANT, VARIANT, long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE GetSmartRecomendations(VARIANT, long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE SetSmartRecomendations(VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT,
-                                                   long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE GetEventLog(VARIANT, long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE SetEventLog(VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT,
-                                        VARIANT, VARIANT, long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE as_GetProgramPermissions(VARIANT, long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE AddProgramPermission(VARIANT, VARIANT, VARIANT, VARIANT, VARIANT,
-                                                 long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE EditProgramPermission(VARIANT, VARIANT, VARIANT, VARIANT, VARIANT,
-                                                  long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE RemoveProgramPermissions(VARIANT, VARIANT, long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE as_GetIPAddresses(VARIANT, long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE AddIPAddress(VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT,
-                                         long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE EditIPAddress(VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT,
-                                          long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE RemoveIPAddresses(VARIANT, VARIANT, long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE as_GetSystemServices(VARIANT, long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE AddSystemService(VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT,
-                                             VARIANT, VARIANT, VARIANT, VARIANT, long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE EditSystemService(VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT,
-                                              VARIANT, VARIANT, VARIANT, VARIANT, VARIANT,
-                                              long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE RemoveSystemServices(VARIANT, VARIANT, long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE Reserved30() TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE Reserved31() TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE ResetToDefaults(long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE IsResetToDefaults(VARIANT_BOOL*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE Reserved34() TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE as_GetIPReputation(VARIANT, long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE EditIPReputation(VARIANT, VARIANT, VARIANT, long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE RemoveIPReputation(VARIANT, VARIANT, long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE EnableIPReputation(VARIANT, VARIANT, long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE GetHips(VARIANT, long*) TARN_FAKE_NOT_CALLED()
-  HRESULT STDMETHODCALLTYPE SetHips(VARIANT, VARIANT, VARIANT, long*) TARN_FAKE_NOT_CALLED()
-
- private:
-  FakeFirewall& firewall_;
-};
-
-#undef TARN_FAKE_NOT_CALLED
-
-// Hands out the fakes; the settings object can be refused to simulate a
-// component that cannot be had.
+// Hands out the fakes it holds, or refuses as verified creation would. Made
+// for a FakeFirewall, its fakes answer from that model.
 class FakeCreator : public Brenix::ComponentCreator {
  public:
-  explicit FakeCreator(FakeFirewall& firewall) : firewall_(firewall) {}
-  HRESULT refuseSettings = S_OK;
-  HRESULT create(REFCLSID clsid, REFIID, void** out) override {
+  FakeCreator() = default;
+  explicit FakeCreator(FakeFirewall& model) {
+    firewall.prepare = [this, &model](long id) {
+      std::lock_guard<std::mutex> lock(model.mutex);
+      FakeConfig& config = id == kBxConfigHips ? model.hipsConfig : model.firewallConfig;
+      config.value.SetBool(id == kBxConfigHips ? model.hipsEnabled : model.enabled);
+      firewall.answer.SetDispatch(config.dispatch());
+    };
+    firewall.onSwitch = [&model](bool on) {
+      model.note(on ? L"Enable" : L"Disable");
+      if (model.onSwitch) model.onSwitch();
+      if (FAILED(model.switchResult)) return model.switchResult;
+      std::lock_guard<std::mutex> lock(model.mutex);
+      model.enabled = on;
+      return S_OK;
+    };
+    settings.onSetState = [&model](const VARIANT& state, const VARIANT& reenable) {
+      model.note(L"SetFirewallState " + std::to_wstring(V_VT(&state)) + L":" +
+                 std::to_wstring(V_BOOL(&state)) + L" " + std::to_wstring(V_VT(&reenable)) + L":" +
+                 std::to_wstring(V_I4(&reenable)));
+    };
+  }
+  HRESULT create(REFCLSID clsid, REFIID riid, void** out) override {
     *out = nullptr;
-    if (IsEqualCLSID(clsid, CLSID_BxFWSettings)) {
-      if (FAILED(refuseSettings)) return refuseSettings;
-      *out = static_cast<IBxFWSettings*>(new FakeSettings(firewall_));
-      return S_OK;
-    }
-    if (IsEqualCLSID(clsid, CLSID_BxPersonalFirewallConfig)) {
-      *out = static_cast<IBxPersonalFirewallConfig*>(new FakePersonalFirewallConfig(firewall_));
-      return S_OK;
-    }
-    return REGDB_E_CLASSNOTREG;
+    if (FAILED(refuse)) return refuse;
+    if (IsEqualCLSID(clsid, CLSID_BxPersonalFirewallConfig)) return firewall.QueryInterface(riid, out);
+    if (IsEqualCLSID(clsid, CLSID_BxHubHelper)) return hub.QueryInterface(riid, out);
+    if (!IsEqualCLSID(clsid, CLSID_BxFWSettings)) return REGDB_E_CLASSNOTREG;
+    return FAILED(refuseSettings) ? refuseSettings : settings.QueryInterface(riid, out);
   }
 
- private:
-  FakeFirewall& firewall_;
+  FakePersonalFirewallConfig firewall;
+  FakeFWSettings settings;
+  FakeHubHelper hub;
+  HRESULT refuse = S_OK;
+  HRESULT refuseSettings = S_OK;
 };
 
 }  // namespace tarn_test

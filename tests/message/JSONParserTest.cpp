@@ -30,6 +30,25 @@ TEST(JSONParserTest, FailedParseKeepsThePreviousDocumentAndCopiesShareIt) {
   EXPECT_EQ(JSONParser().toString(), L"null");
 }
 
+TEST(JSONParserTest, LongTextsOutgrowTheDocumentsFirstBufferAndCopiesKeepTheDocument) {
+  const std::wstring text(5000, L'x');
+  std::wstring json = L"{\"long\":\"" + text + L"\"";
+  for (int i = 0; i < 200; ++i) json += L",\"k" + std::to_wstring(i) + L"\":" + std::to_wstring(i);
+  json += L"}";
+  JSONParser copy;
+  {
+    JSONParser parser = parsed(json.c_str());
+    copy = parser;
+  }
+  std::wstring value;
+  int32_t last = 0;
+  EXPECT_TRUE(copy.getString(L"long", value));
+  EXPECT_EQ(text, value);
+  EXPECT_TRUE(copy.getInt(L"k199", last));
+  EXPECT_EQ(199, last);
+  EXPECT_EQ(json, copy.toString());
+}
+
 TEST(JSONParserTest, ArrayGettersWalkElementsAndStopAtTheFirstMisfit) {
   struct Case {
     const wchar_t* text;

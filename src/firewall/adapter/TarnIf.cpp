@@ -6,6 +6,7 @@
 #include "Logging/Log.h"
 #include "firewall/adapter/CountedBxDynamicInterface.h"
 #include "firewall/adapter/ScopedVariant.h"
+#include "firewall/adapter/TarnIfCalls.h"
 #include "include/ModuleStatus.h"
 
 namespace Brenix {
@@ -50,8 +51,6 @@ constexpr wchar_t kRuleGetFailed[] =
     L"TarnIf::is_ipv4_rule:- Failed to get Property: '%ld'. Hr = 0x%x,lResult = '0x%lX'.";
 constexpr wchar_t kRuleBadType[] =
     L"TarnIf::is_ipv4_rule:- Expected a variant type of '%d' but received '%d' for property '%ld'.";
-constexpr wchar_t kSetStateNull[] = L"set_firewall_state, bxFwSettings was NULL.";
-constexpr wchar_t kSetStateFailed[] = L"set_firewall_state failed: hr 0x%x result %d";
 constexpr wchar_t kBagCreateFailed[] = L"Result bag create failed: hr 0x%x";
 
 // The words for a state, indexed by the boolean.
@@ -77,18 +76,18 @@ uint32_t TarnIf::GetFirewallConfig(long configId, ComPtr<IBxConfig>& config) {
   ComPtr<IBxPersonalFirewallConfig> firewall;
   HRESULT hr = createPersonalFirewallConfig(firewall);
   if (FAILED(hr)) {
-    LEDRA_LOG(Error, kFunction, __LINE__, kCreateFailed, hex(hr));
+    LEDRA_LOG(Error, kFunction, 80, kCreateFailed, hex(hr));
     return MODULE_STATUS_UNSUCCESSFUL;
   }
   ScopedVariant value;
   long result = 0;
   hr = firewall->GetConfig(configId, value.Receive(), &result);
   if (!componentCallSucceeded(hr, result)) {
-    LEDRA_LOG(Error, kFunction, __LINE__, kGetConfigFailed, configId, hex(hr), result);
+    LEDRA_LOG(Error, kFunction, 87, kGetConfigFailed, configId, hex(hr), result);
     return MODULE_STATUS_UNSUCCESSFUL;
   }
   if (value.type() != VT_DISPATCH) {
-    LEDRA_LOG(Error, kFunction, __LINE__, kGetConfigBadType, configId, static_cast<int>(value.type()));
+    LEDRA_LOG(Error, kFunction, 91, kGetConfigBadType, configId, static_cast<int>(value.type()));
     return MODULE_STATUS_UNSUCCESSFUL;
   }
   IDispatch* dispatch = V_DISPATCH(&value.get());
@@ -96,7 +95,7 @@ uint32_t TarnIf::GetFirewallConfig(long configId, ComPtr<IBxConfig>& config) {
                 : E_POINTER;
   if (FAILED(hr) || !config) {
     config.Reset();
-    LEDRA_LOG(Error, kFunction, __LINE__, kQueryConfigFailed, hex(FAILED(hr) ? hr : E_POINTER));
+    LEDRA_LOG(Error, kFunction, 99, kQueryConfigFailed, hex(FAILED(hr) ? hr : E_POINTER));
     return MODULE_STATUS_UNSUCCESSFUL;
   }
   return MODULE_STATUS_SUCCESS;
@@ -114,12 +113,11 @@ uint32_t TarnIf::GetFirewallConfigValue(long configId, long valueId, bool& value
   HRESULT hr = config->GetProperty(valueId, answer.AsInOut(), &result);
   config.Reset();
   if (!componentCallSucceeded(hr, result)) {
-    LEDRA_LOG(Error, kFunction, __LINE__, kGetValueFailed, configId, valueId, hex(hr), result);
+    LEDRA_LOG(Error, kFunction, 117, kGetValueFailed, configId, valueId, hex(hr), result);
     return MODULE_STATUS_UNSUCCESSFUL;
   }
   if (answer.type() != VT_BOOL) {
-    LEDRA_LOG(Error, kFunction, __LINE__, kGetValueBadType, configId, valueId,
-              static_cast<int>(answer.type()));
+    LEDRA_LOG(Error, kFunction, 121, kGetValueBadType, configId, valueId, static_cast<int>(answer.type()));
     return MODULE_STATUS_UNSUCCESSFUL;
   }
   // Only VARIANT_TRUE, all sixteen bits set, is true.
@@ -130,7 +128,7 @@ uint32_t TarnIf::GetFirewallConfigValue(long configId, long valueId, bool& value
 uint32_t TarnIf::GetFirewallState(bool& enabled) {
   uint32_t status = GetFirewallConfigValue(kBxConfigFirewall, kBxConfigFirewallEnabled, enabled);
   if (status == MODULE_STATUS_SUCCESS) {
-    LEDRA_LOG(Normal, L"Brenix::TarnIf::GetFirewallState", __LINE__, kFirewallIs, stateWord(enabled));
+    LEDRA_LOG(Normal, L"Brenix::TarnIf::GetFirewallState", 133, kFirewallIs, stateWord(enabled));
   }
   return status;
 }
@@ -139,29 +137,29 @@ uint32_t TarnIf::GetHipsState(bool& enabled) {
   constexpr wchar_t kFunction[] = L"Brenix::TarnIf::GetHipsState";
   uint32_t status = GetFirewallConfigValue(kBxConfigHips, kBxConfigHipsEnabled, enabled);
   if (static_cast<int32_t>(status) >= 0) {
-    LEDRA_LOG(Normal, kFunction, __LINE__, kHipsIs, stateWord(enabled));
+    LEDRA_LOG(Normal, kFunction, 142, kHipsIs, stateWord(enabled));
   } else {
-    LEDRA_LOG(Error, kFunction, __LINE__, kHipsFailed, status);
+    LEDRA_LOG(Error, kFunction, 144, kHipsFailed, status);
   }
   return status;
 }
 
 uint32_t TarnIf::EnableFirewall(bool enable) {
   constexpr wchar_t kFunction[] = L"Brenix::TarnIf::EnableFirewall";
-  LEDRA_LOG(Normal, kFunction, __LINE__, kTryingFirewall, stateWord(enable));
+  LEDRA_LOG(Normal, kFunction, 151, kTryingFirewall, stateWord(enable));
   ComPtr<IBxPersonalFirewallConfig> firewall;
   HRESULT hr = createPersonalFirewallConfig(firewall);
   if (FAILED(hr)) {
-    LEDRA_LOG(Error, kFunction, __LINE__, kCreateFailed, hex(hr));
+    LEDRA_LOG(Error, kFunction, 155, kCreateFailed, hex(hr));
     return MODULE_STATUS_UNSUCCESSFUL;
   }
   long result = 0;
   hr = enable ? firewall->Enable(&result) : firewall->Disable(&result);
   if (!componentCallSucceeded(hr, result)) {
-    LEDRA_LOG(Error, kFunction, __LINE__, kFirewallSwitchFailed, stateWord(enable), hex(hr), result);
+    LEDRA_LOG(Error, kFunction, 161, kFirewallSwitchFailed, stateWord(enable), hex(hr), result);
     return MODULE_STATUS_UNSUCCESSFUL;
   }
-  LEDRA_LOG(Normal, kFunction, __LINE__, kFirewallSwitched, stateWord(enable));
+  LEDRA_LOG(Normal, kFunction, 164, kFirewallSwitched, stateWord(enable));
   return MODULE_STATUS_SUCCESS;
 }
 
@@ -171,38 +169,38 @@ uint32_t TarnIf::get_enumerator(ComPtr<IEnumVARIANT>& enumerator) {
   ComPtr<IBxPersonalFirewallConfig> firewall;
   HRESULT hr = createPersonalFirewallConfig(firewall);
   if (FAILED(hr)) {
-    LEDRA_LOG(Error, kFunction, __LINE__, kEnumCreateFailed, hex(hr));
+    LEDRA_LOG(Error, kFunction, 174, kEnumCreateFailed, hex(hr));
     return MODULE_STATUS_UNSUCCESSFUL;
   }
   ScopedVariant rules;
   long result = 0;
   hr = firewall->GetConfig(kBxConfigIpRules, rules.Receive(), &result);
   if (!componentCallSucceeded(hr, result)) {
-    LEDRA_LOG(Error, kFunction, __LINE__, kEnumGetConfigFailed, hex(hr), result);
+    LEDRA_LOG(Error, kFunction, 181, kEnumGetConfigFailed, hex(hr), result);
     return MODULE_STATUS_UNSUCCESSFUL;
   }
   if (rules.type() != VT_DISPATCH || !V_DISPATCH(&rules.get())) {
-    LEDRA_LOG(Error, kFunction, __LINE__, kEnumBadType, static_cast<int>(rules.type()));
+    LEDRA_LOG(Error, kFunction, 185, kEnumBadType, static_cast<int>(rules.type()));
     return MODULE_STATUS_UNSUCCESSFUL;
   }
   ComPtr<IBxFWConfigCollection> collection;
   hr = V_DISPATCH(&rules.get())
            ->QueryInterface(IID_IBxFWConfigCollection, reinterpret_cast<void**>(collection.GetAddressOf()));
   if (FAILED(hr) || !collection) {
-    LEDRA_LOG(Error, kFunction, __LINE__, kEnumQueryCollectionFailed, hex(FAILED(hr) ? hr : E_POINTER));
+    LEDRA_LOG(Error, kFunction, 192, kEnumQueryCollectionFailed, hex(FAILED(hr) ? hr : E_POINTER));
     return MODULE_STATUS_UNSUCCESSFUL;
   }
   ComPtr<IUnknown> answer;
   hr = collection->GetEnumerator(answer.GetAddressOf());
   if (FAILED(hr) || !answer) {
-    LEDRA_LOG(Error, kFunction, __LINE__, kEnumGetEnumeratorFailed, hex(FAILED(hr) ? hr : E_POINTER));
+    LEDRA_LOG(Error, kFunction, 198, kEnumGetEnumeratorFailed, hex(FAILED(hr) ? hr : E_POINTER));
     return MODULE_STATUS_UNSUCCESSFUL;
   }
   // A caller walks the rules through this; without it there is nothing to walk.
   hr = answer->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(enumerator.GetAddressOf()));
   if (FAILED(hr) || !enumerator) {
     enumerator.Reset();
-    LEDRA_LOG(Error, kFunction, __LINE__, kEnumQueryEnumFailed, hex(FAILED(hr) ? hr : E_POINTER));
+    LEDRA_LOG(Error, kFunction, 205, kEnumQueryEnumFailed, hex(FAILED(hr) ? hr : E_POINTER));
     return MODULE_STATUS_UNSUCCESSFUL;
   }
   enumerator->Reset();
@@ -212,18 +210,18 @@ uint32_t TarnIf::get_enumerator(ComPtr<IEnumVARIANT>& enumerator) {
 bool TarnIf::is_ipv4_rule(IBxConfig* rule) {
   constexpr wchar_t kFunction[] = L"Brenix::TarnIf::is_ipv4_rule";
   if (!rule) {
-    LEDRA_LOG(Error, kFunction, __LINE__, kRuleNull);
+    LEDRA_LOG(Error, kFunction, 215, kRuleNull);
     return false;
   }
   ScopedVariant address;
   long result = 0;
   HRESULT hr = rule->GetProperty(kBxRuleAddress, address.Receive(), &result);
   if (!componentCallSucceeded(hr, result)) {
-    LEDRA_LOG(Error, kFunction, __LINE__, kRuleGetFailed, kBxRuleAddress, hex(hr), result);
+    LEDRA_LOG(Error, kFunction, 222, kRuleGetFailed, kBxRuleAddress, hex(hr), result);
     return false;
   }
   if (address.type() != VT_BSTR) {
-    LEDRA_LOG(Error, kFunction, __LINE__, kRuleBadType, static_cast<int>(VT_BSTR),
+    LEDRA_LOG(Error, kFunction, 226, kRuleBadType, static_cast<int>(VT_BSTR),
               static_cast<int>(address.type()), kBxRuleAddress);
     return false;
   }
@@ -233,39 +231,41 @@ bool TarnIf::is_ipv4_rule(IBxConfig* rule) {
 }
 
 uint32_t TarnIf::set_firewall_state(VARIANT state, VARIANT reenableTime, SettingsPtr settings) {
-  static const SettingsCallTexts kTexts = {L"Brenix::TarnIf::set_firewall_state", kSetStateNull,
-                                           kSetStateFailed};
-  return callSettings(std::move(settings), kTexts, [&](IBxFWSettings* fw, const VARIANT& desc, long* result) {
-    return fw->SetFirewallState(state, reenableTime, desc, result);
-  });
+  return invoke(std::move(settings), calls::kSetFirewallState, &IBxFWSettings::SetFirewallState, state,
+                reenableTime);
 }
 
 uint32_t TarnIf::callSettings(SettingsPtr settings, const SettingsCallTexts& texts, const SettingsCall& call,
-                              const DescReader& read, long* result) {
+                              const DescReader& read, long* result, const VARIANT* callerDesc) {
   if (!settings) {
-    LEDRA_LOG(Error, texts.function, __LINE__, texts.nullMessage);
+    LEDRA_LOG(Error, texts.function, texts.nullLine, texts.nullMessage);
     return MODULE_STATUS_UNSUCCESSFUL;
   }
   long localResult = 0;
   long* resultCode = result ? result : &localResult;
   uint32_t status = MODULE_STATUS_UNSUCCESSFUL;
   {
-    ScopedVariant desc;
-    ComPtr<CountedBxDynamicInterface> bag = CountedBxDynamicInterface::create();
-    if (!bag) {
-      LEDRA_LOG(Error, texts.function, __LINE__, kBagCreateFailed, hex(E_OUTOFMEMORY));
-      settings.Reset();
-      return MODULE_STATUS_UNSUCCESSFUL;
+    ScopedVariant ownDesc;
+    if (callerDesc == nullptr) {
+      ComPtr<CountedBxDynamicInterface> bag = CountedBxDynamicInterface::create();
+      if (!bag) {
+        LEDRA_LOG(Error, texts.function, calls::kBagCreateFailedLine, kBagCreateFailed, hex(E_OUTOFMEMORY));
+        settings.Reset();
+        return MODULE_STATUS_UNSUCCESSFUL;
+      }
+      ownDesc.SetDispatch(bag.Get());
+      bag.Reset();  // ownDesc holds the only reference, so destroying it destroys the bag
     }
-    desc.SetDispatch(bag.Get());
-    bag.Reset();  // desc holds the only reference, so destroying desc destroys the bag
+    const VARIANT& desc = callerDesc ? *callerDesc : ownDesc.get();
 
-    HRESULT hr = call(settings.Get(), desc.get(), resultCode);
-    if (componentCallSucceeded(hr, *resultCode)) {
-      if (read) read(desc.get());
+    const HRESULT hr = call(settings.Get(), desc, resultCode);
+    const bool succeeded =
+        texts.rule == CallRule::HresultNotFailed ? SUCCEEDED(hr) : componentCallSucceeded(hr, *resultCode);
+    if (succeeded) {
+      if (read) read(desc);
       status = MODULE_STATUS_SUCCESS;
     } else {
-      LEDRA_LOG(Error, texts.function, __LINE__, texts.failureMessage, hex(hr), *resultCode);
+      LEDRA_LOG(Error, texts.function, texts.failureLine, texts.failureMessage, hex(hr), *resultCode);
     }
   }
   settings.Reset();

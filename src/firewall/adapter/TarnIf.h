@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include "firewall/adapter/ComponentCreator.h"
 #include "include/BxFWInterfaces.h"
@@ -23,11 +24,19 @@ constexpr bool componentCallSucceeded(HRESULT hr, long result) noexcept {
   return hr == 0 && (static_cast<unsigned long>(result) & 0x1FFFFul) == 0;
 }
 
-// The texts one set or get operation of a feature logs.
+// How a component call's outcome is judged: the rule above, or (for the calls
+// that take no result code) only the HRESULT's sign.
+enum class CallRule : unsigned char { HresultAndResult, HresultNotFailed };
+
+// What one call of the settings object logs (file TarnIf, severity 4): the
+// adapter operation's name, its two texts and the lines they carry.
 struct SettingsCallTexts {
   const wchar_t* function;        // qualified name, e.g. L"Brenix::TarnIf::set_firewall_state"
   const wchar_t* nullMessage;     // logged when the settings reference is null
   const wchar_t* failureMessage;  // format taking the HRESULT (%x) and then the result (%d)
+  int nullLine;
+  int failureLine;
+  CallRule rule = CallRule::HresultAndResult;
 };
 
 class TarnIf {
@@ -53,14 +62,23 @@ class TarnIf {
 
   uint32_t set_firewall_state(VARIANT state, VARIANT reenableTime, SettingsPtr settings);
 
-  // Settings groups and small services of the features.
+  // Settings groups and small services of the features. A group's read fills
+  // the caller's result bag (desc), which the caller reads afterwards.
+  uint32_t get_firewallsecurity_level(const VARIANT& desc, SettingsPtr settings);
+  uint32_t get_firewallsmartadvice_settings(const VARIANT& desc, SettingsPtr settings);
+  uint32_t get_firewallhistory_setting(const VARIANT& desc, SettingsPtr settings);
+  uint32_t get_intrusiondetection_settings(const VARIANT& desc, SettingsPtr settings);
+  uint32_t restore_firewalldefault_settings(SettingsPtr settings);
+  // Whether the settings are the defaults (IsResetToDefaults answered VARIANT_TRUE).
+  uint32_t refresh_firewalldefault_settings(SettingsPtr settings, bool& atDefaults);
   uint32_t set_firewallsecuritylevel_settings(VARIANT level, SettingsPtr settings);
-  uint32_t set_firewallsmartadvice_settings(VARIANT showSmartRecos, VARIANT automatic, VARIANT enableProtStartup,
-                                            VARIANT allowIcmp, VARIANT enableUdp, SettingsPtr settings);
+  uint32_t set_firewallsmartadvice_settings(VARIANT showSmartRecos, VARIANT automatic,
+                                            VARIANT enableProtStartup, VARIANT allowIcmp, VARIANT enableUdp,
+                                            SettingsPtr settings);
   uint32_t set_firewallhistory_setting(VARIANT logEvents, VARIANT blockedPrograms, VARIANT icmpPings,
-                                       VARIANT bannedIps, VARIANT systemServicePorts, VARIANT intrusionDetection,
-                                       VARIANT unknownEvents, VARIANT dontLogOnPorts, VARIANT portsNotToLog,
-                                       SettingsPtr settings);
+                                       VARIANT bannedIps, VARIANT systemServicePorts,
+                                       VARIANT intrusionDetection, VARIANT unknownEvents,
+                                       VARIANT dontLogOnPorts, VARIANT portsNotToLog, SettingsPtr settings);
   uint32_t set_firewallintrusiondetection_setting(VARIANT enable, VARIANT level, SettingsPtr settings);
   // Whether the user is an administrator, asked of a fresh BxHubHelper.
   uint32_t isadmin(bool& admin);
@@ -112,16 +130,27 @@ class TarnIf {
   uint32_t delete_my_networkconnection(VARIANT uniqueIds, SettingsPtr settings);
   uint32_t get_my_netconnsettings(SettingsPtr settings);
 
-  // The shape every set and get operation of the features shares: a null
-  // settings reference fails; otherwise a fresh counted result bag is wrapped as
-  // desc and handed to call; on success read (if any) sees desc. desc is
-  // destroyed and settings released on every path. result, when given, is the
-  // caller's result variable; otherwise a local one starting at 0 is used.
-  // Answers 0 or 0x80000002.
+  // The shape every call of the settings object shares: a null settings
+  // reference fails; otherwise call gets desc and the result code, and on
+  // success read (if any) sees desc. desc is a fresh counted result bag,
+  // destroyed afterwards, unless the caller lends one (callerDesc: its own bag,
+  // or an empty VARIANT for the calls that take none). settings is released on
+  // every path. result, when given, is the caller's result variable; otherwise
+  // a local one starting at 0 is used. Answers 0 or 0x80000002.
   uint32_t callSettings(SettingsPtr settings, const SettingsCallTexts& texts, const SettingsCall& call,
-                        const DescReader& read = nullptr, long* result = nullptr);
+                        const DescReader& read = nullptr, long* result = nullptr,
+                        const VARIANT* callerDesc = nullptr);
 
  private:
+  // One operation of the settings object: args..., then desc and the result.
+  template <typename Method, typename... Args>
+  uint32_t invoke(SettingsPtr settings, const SettingsCallTexts& texts, Method method, const Args&... args) {
+    return callSettings(std::move(settings), texts,
+                        [&](IBxFWSettings* fw, const VARIANT& desc, long* result) {
+                          return (fw->*method)(args..., desc, result);
+                        });
+  }
+
   HRESULT createPersonalFirewallConfig(Microsoft::WRL::ComPtr<IBxPersonalFirewallConfig>& config);
 
   std::shared_ptr<ComponentCreator> creator_;

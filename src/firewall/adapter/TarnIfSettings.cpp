@@ -1,6 +1,6 @@
 // The adapter operations of the settings groups and the small services: the
-// set calls of the settings groups, the BxHubHelper services (administrator
-// state, file dialog) and the trust level of networks on the IP rules.
+// groups' reads and changes, the defaults, the BxHubHelper services
+// (administrator state, file dialog) and the trust level of networks.
 #include <windows.h>
 
 #include <cwchar>
@@ -9,6 +9,7 @@
 #include "Logging/Log.h"
 #include "firewall/adapter/ScopedVariant.h"
 #include "firewall/adapter/TarnIf.h"
+#include "firewall/adapter/TarnIfCalls.h"
 #include "include/ModuleStatus.h"
 
 namespace Brenix {
@@ -95,7 +96,7 @@ MacMatch matchRuleMac(IBxConfig* rule, const VARIANT& mac, const wchar_t* functi
   long result = 0;
   const HRESULT hr = rule->GetProperty(kBxRuleMacAddress, ruleMac.Receive(), &result);
   if (!componentCallSucceeded(hr, result)) {
-    LEDRA_LOG(Error, function, __LINE__, readFailed, kBxRuleMacAddress, hex(hr), masked(result));
+    LEDRA_LOG(Error, function, 98, readFailed, kBxRuleMacAddress, hex(hr), masked(result));
     return MacMatch::Unreadable;
   }
   const VARTYPE type = ruleMac.type();
@@ -107,27 +108,42 @@ MacMatch matchRuleMac(IBxConfig* rule, const VARIANT& mac, const wchar_t* functi
   return sameMac(V_BSTR(&ruleMac.get()), wanted) ? MacMatch::Matches : MacMatch::Differs;
 }
 
+// A group's read: the component fills the caller's bag.
+TarnIf::SettingsCall groupRead(HRESULT (STDMETHODCALLTYPE IBxFWSettings::*read)(VARIANT, long*)) {
+  return [read](IBxFWSettings* fw, const VARIANT& desc, long* result) { return (fw->*read)(desc, result); };
+}
+
 }  // namespace
 
+uint32_t TarnIf::get_firewallsecurity_level(const VARIANT& desc, SettingsPtr settings) {
+  return callSettings(std::move(settings), calls::kGetSecurityLevel,
+                      groupRead(&IBxFWSettings::GetSecurityLevel), nullptr, nullptr, &desc);
+}
+
+uint32_t TarnIf::get_firewallsmartadvice_settings(const VARIANT& desc, SettingsPtr settings) {
+  return callSettings(std::move(settings), calls::kGetSmartAdvice,
+                      groupRead(&IBxFWSettings::GetSmartRecomendations), nullptr, nullptr, &desc);
+}
+
+uint32_t TarnIf::get_firewallhistory_setting(const VARIANT& desc, SettingsPtr settings) {
+  return callSettings(std::move(settings), calls::kGetHistory, groupRead(&IBxFWSettings::GetEventLog),
+                      nullptr, nullptr, &desc);
+}
+
+uint32_t TarnIf::get_intrusiondetection_settings(const VARIANT& desc, SettingsPtr settings) {
+  return callSettings(std::move(settings), calls::kGetIntrusionDetection, groupRead(&IBxFWSettings::GetHips),
+                      nullptr, nullptr, &desc);
+}
+
 uint32_t TarnIf::set_firewallsecuritylevel_settings(VARIANT level, SettingsPtr settings) {
-  static const SettingsCallTexts kTexts = {L"Brenix::TarnIf::set_firewallsecuritylevel_settings",
-                                           L"set_firewallsecuritylevel_settings, bxFwSettings was NULL.",
-                                           L"Firewall SetSecurityLevel failed: hr 0x%x result %d"};
-  return callSettings(std::move(settings), kTexts, [&](IBxFWSettings* fw, const VARIANT& desc, long* result) {
-    return fw->SetSecurityLevel(level, desc, result);
-  });
+  return invoke(std::move(settings), calls::kSetSecurityLevel, &IBxFWSettings::SetSecurityLevel, level);
 }
 
 uint32_t TarnIf::set_firewallsmartadvice_settings(VARIANT showSmartRecos, VARIANT automatic,
                                                   VARIANT enableProtStartup, VARIANT allowIcmp,
                                                   VARIANT enableUdp, SettingsPtr settings) {
-  static const SettingsCallTexts kTexts = {L"Brenix::TarnIf::set_firewallsmartadvice_settings",
-                                           L"set_firewallsmartadvice_settings, bxFwSettings was NULL.",
-                                           L"Firewall SetSmartRecomendations failed: hr 0x%x result %d"};
-  return callSettings(std::move(settings), kTexts, [&](IBxFWSettings* fw, const VARIANT& desc, long* result) {
-    return fw->SetSmartRecomendations(showSmartRecos, automatic, enableProtStartup, allowIcmp, enableUdp,
-                                      desc, result);
-  });
+  return invoke(std::move(settings), calls::kSetSmartAdvice, &IBxFWSettings::SetSmartRecomendations,
+                showSmartRecos, automatic, enableProtStartup, allowIcmp, enableUdp);
 }
 
 uint32_t TarnIf::set_firewallhistory_setting(VARIANT logEvents, VARIANT blockedPrograms, VARIANT icmpPings,
@@ -135,23 +151,34 @@ uint32_t TarnIf::set_firewallhistory_setting(VARIANT logEvents, VARIANT blockedP
                                              VARIANT intrusionDetection, VARIANT unknownEvents,
                                              VARIANT dontLogOnPorts, VARIANT portsNotToLog,
                                              SettingsPtr settings) {
-  static const SettingsCallTexts kTexts = {
-      L"Brenix::TarnIf::set_firewallhistory_setting", L"set_firewallhistory_setting, bxFwSettings was NULL.",
-      L"set_firewallhistory_setting:SetEventLog failed: hr 0x%x result %d"};
-  return callSettings(std::move(settings), kTexts, [&](IBxFWSettings* fw, const VARIANT& desc, long* result) {
-    return fw->SetEventLog(logEvents, blockedPrograms, icmpPings, bannedIps, systemServicePorts,
-                           intrusionDetection, unknownEvents, dontLogOnPorts, portsNotToLog, desc, result);
-  });
+  return invoke(std::move(settings), calls::kSetHistory, &IBxFWSettings::SetEventLog, logEvents,
+                blockedPrograms, icmpPings, bannedIps, systemServicePorts, intrusionDetection, unknownEvents,
+                dontLogOnPorts, portsNotToLog);
 }
 
 uint32_t TarnIf::set_firewallintrusiondetection_setting(VARIANT enable, VARIANT level, SettingsPtr settings) {
-  static const SettingsCallTexts kTexts = {
-      L"Brenix::TarnIf::set_firewallintrusiondetection_setting",
-      L"set_firewallintrusiondetection_setting, bxFwSettings was NULL.",
-      L"set_firewallintrusiondetection_setting:SetHips failed: hr 0x%x result %d"};
-  return callSettings(std::move(settings), kTexts, [&](IBxFWSettings* fw, const VARIANT& desc, long* result) {
-    return fw->SetHips(enable, level, desc, result);
-  });
+  return invoke(std::move(settings), calls::kSetIntrusionDetection, &IBxFWSettings::SetHips, enable, level);
+}
+
+uint32_t TarnIf::restore_firewalldefault_settings(SettingsPtr settings) {
+  VARIANT none;
+  VariantInit(&none);
+  return callSettings(
+      std::move(settings), calls::kRestoreDefaults,
+      [](IBxFWSettings* fw, const VARIANT&, long* result) { return fw->ResetToDefaults(result); }, nullptr,
+      nullptr, &none);
+}
+
+uint32_t TarnIf::refresh_firewalldefault_settings(SettingsPtr settings, bool& atDefaults) {
+  VARIANT none;
+  VariantInit(&none);
+  VARIANT_BOOL answer = VARIANT_FALSE;
+  const uint32_t status = callSettings(
+      std::move(settings), calls::kRefreshDefaults,
+      [&answer](IBxFWSettings* fw, const VARIANT&, long*) { return fw->IsResetToDefaults(&answer); }, nullptr,
+      nullptr, &none);
+  if (status == MODULE_STATUS_SUCCESS) atDefaults = answer == VARIANT_TRUE;
+  return status;
 }
 
 uint32_t TarnIf::isadmin(bool& admin) {
@@ -159,13 +186,13 @@ uint32_t TarnIf::isadmin(bool& admin) {
   ComPtr<IBxHubHelper> helper;
   HRESULT hr = createHubHelper(*creator_, helper);
   if (FAILED(hr)) {
-    LEDRA_LOG(Error, kFunction, __LINE__, kAdminCreateFailed, hex(hr));
+    LEDRA_LOG(Error, kFunction, 162, kAdminCreateFailed, hex(hr));
     return MODULE_STATUS_UNSUCCESSFUL;
   }
   VARIANT_BOOL answer = VARIANT_FALSE;
   hr = helper->IsAdmin(&answer);
   if (FAILED(hr)) {
-    LEDRA_LOG(Error, kFunction, __LINE__, kIsAdminFailed, hex(hr));
+    LEDRA_LOG(Error, kFunction, 168, kIsAdminFailed, hex(hr));
     return MODULE_STATUS_UNSUCCESSFUL;
   }
   admin = answer == VARIANT_TRUE;
@@ -177,12 +204,12 @@ uint32_t TarnIf::uploaded_filepath(VARIANT session, VARIANT* path) {
   ComPtr<IBxHubHelper> helper;
   HRESULT hr = createHubHelper(*creator_, helper);
   if (FAILED(hr)) {
-    LEDRA_LOG(Error, kFunction, __LINE__, kFileCreateFailed, hex(hr));
+    LEDRA_LOG(Error, kFunction, 180, kFileCreateFailed, hex(hr));
     return MODULE_STATUS_UNSUCCESSFUL;
   }
   hr = helper->OpenFile(kOpenFileMode, find_owner_window(session), path);
   if (FAILED(hr)) {
-    LEDRA_LOG(Error, kFunction, __LINE__, kOpenFileFailed, hex(hr));
+    LEDRA_LOG(Error, kFunction, 185, kOpenFileFailed, hex(hr));
     return MODULE_STATUS_UNSUCCESSFUL;
   }
   return MODULE_STATUS_SUCCESS;
@@ -211,7 +238,7 @@ uint32_t TarnIf::get_network_trust_level(VARIANT mac, VARIANT* level) {
   ComPtr<IEnumVARIANT> rules;
   const uint32_t status = get_enumerator(rules);
   if (status != MODULE_STATUS_SUCCESS) {
-    LEDRA_LOG(Error, kFunction, __LINE__, kGetTrustFailed, static_cast<unsigned long>(status));
+    LEDRA_LOG(Error, kFunction, 214, kGetTrustFailed, static_cast<unsigned long>(status));
     return status;
   }
   ComPtr<IBxConfig> rule;
@@ -221,11 +248,11 @@ uint32_t TarnIf::get_network_trust_level(VARIANT mac, VARIANT* level) {
     long result = 0;
     const HRESULT hr = rule->GetProperty(kBxRuleTrustLevel, level, &result);
     if (masked(result) != 0) {
-      LEDRA_LOG(Error, kFunction, __LINE__, kGetTrustLevelFailed, kBxRuleTrustLevel, hex(hr), masked(result));
+      LEDRA_LOG(Error, kFunction, 224, kGetTrustLevelFailed, kBxRuleTrustLevel, hex(hr), masked(result));
       return MODULE_STATUS_UNSUCCESSFUL;
     }
     if (V_VT(level) != VT_I4) {
-      LEDRA_LOG(Error, kFunction, __LINE__, kGetTrustBadType, static_cast<int>(VT_I4),
+      LEDRA_LOG(Error, kFunction, 228, kGetTrustBadType, static_cast<int>(VT_I4),
                 static_cast<int>(V_VT(level)), kBxRuleTrustLevel);
       return MODULE_STATUS_UNSUCCESSFUL;
     }
@@ -239,7 +266,7 @@ uint32_t TarnIf::set_network_trust_level(VARIANT mac, VARIANT level) {
   ComPtr<IEnumVARIANT> rules;
   const uint32_t status = get_enumerator(rules);
   if (status != MODULE_STATUS_SUCCESS) {
-    LEDRA_LOG(Error, kFunction, __LINE__, kSetTrustFailed, static_cast<unsigned long>(status));
+    LEDRA_LOG(Error, kFunction, 242, kSetTrustFailed, static_cast<unsigned long>(status));
     return status;
   }
   ComPtr<IBxConfig> rule;
@@ -249,14 +276,14 @@ uint32_t TarnIf::set_network_trust_level(VARIANT mac, VARIANT level) {
     long result = 0;
     HRESULT hr = rule->SetProperty(kBxRuleTrustLevel, level, &result);
     if (FAILED(hr) || masked(result) != 0) {
-      LEDRA_LOG(Error, kFunction, __LINE__, kSetPropertyFailed, kBxRuleTrustLevel, hex(hr), masked(result));
+      LEDRA_LOG(Error, kFunction, 252, kSetPropertyFailed, kBxRuleTrustLevel, hex(hr), masked(result));
       return MODULE_STATUS_UNSUCCESSFUL;
     }
     result = 0;
     hr = rule->ApplyProperties(&result);
     // Only S_OK applies the level: an S_FALSE leaves the rule as it was.
     if (hr != S_OK || masked(result) != 0) {
-      LEDRA_LOG(Error, kFunction, __LINE__, kApplyFailed, kBxRuleTrustLevel, hex(hr), masked(result));
+      LEDRA_LOG(Error, kFunction, 258, kApplyFailed, kBxRuleTrustLevel, hex(hr), masked(result));
       return MODULE_STATUS_UNSUCCESSFUL;
     }
   }

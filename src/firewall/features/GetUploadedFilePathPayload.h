@@ -2,8 +2,6 @@
 // the user interface whose window owns the file dialog}.
 #pragma once
 
-#include <windows.h>
-
 #include "firewall/features/Request.h"
 
 namespace Brenix {
@@ -12,7 +10,7 @@ class Get_uploadedfilepath_payload : public Request {
  public:
   using Request::Request;
   // An unsigned 32-bit number other than 0, written as VT_I4.
-  bool get_windowid(VARIANT* session) const;
+  bool get_windowid(VARIANT* session) const { return read(fields::kSessionId, session); }
 };
 
 }  // namespace Brenix

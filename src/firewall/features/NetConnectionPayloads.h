@@ -6,8 +6,6 @@
 // The component judges every value; only presence and JSON type are checked here.
 #pragma once
 
-#include <windows.h>
-
 #include "firewall/features/Request.h"
 
 namespace Brenix {
@@ -15,27 +13,29 @@ namespace Brenix {
 class Add_netconnection_payload : public Request {
  public:
   using Request::Request;
-  bool get_notes(VARIANT* notes) const;                 // VT_BSTR
-  bool get_iptype(VARIANT* ipType) const;               // VT_I4
-  bool is_ipv4_conn(VARIANT* isIpv4) const;             // VT_BOOL
-  bool get_start_address(VARIANT* startAddress) const;  // VT_BSTR
-  bool get_end_address(VARIANT* endAddress) const;      // VT_BSTR
-  bool get_network_type(VARIANT* networkType) const;    // VT_I4
-  bool get_expiresin_days(VARIANT* expiresIn) const;    // VT_I4
+  bool get_notes(VARIANT* notes) const { return read(fields::kNotes, notes); }                 // VT_BSTR
+  bool get_iptype(VARIANT* ipType) const { return read(fields::kIpType, ipType); }             // VT_I4
+  bool is_ipv4_conn(VARIANT* isIpv4) const { return read(fields::kIsIpv4, isIpv4); }           // VT_BOOL
+  bool get_start_address(VARIANT* start) const { return read(fields::kStartAddress, start); }  // VT_BSTR
+  bool get_end_address(VARIANT* end) const { return read(fields::kEndAddress, end); }          // VT_BSTR
+  bool get_network_type(VARIANT* networkType) const {
+    return read(fields::kNetworkType, networkType);
+  }                                                                                                  // VT_I4
+  bool get_expiresin_days(VARIANT* expiresIn) const { return read(fields::kExpiresIn, expiresIn); }  // VT_I4
 };
 
 class Edit_netconnection_payload : public Add_netconnection_payload {
  public:
   using Add_netconnection_payload::Add_netconnection_payload;
   // The entry to change (VT_I4).
-  bool get_uniqueid(VARIANT* uniqueId) const;
+  bool get_uniqueid(VARIANT* uniqueId) const { return read(fields::kAddressId, uniqueId); }
 };
 
 class Delete_netconnection_payload : public Request {
  public:
   using Request::Request;
   // The ids to remove as an array of VT_I4.
-  bool get_uniqueids(VARIANT* uniqueIds) const;
+  bool get_uniqueids(VARIANT* uniqueIds) const { return read(fields::kAddressIds, uniqueIds); }
 };
 
 }  // namespace Brenix

@@ -2,8 +2,6 @@
 // {"mac_address": text, "trust_level": number (set only)}.
 #pragma once
 
-#include <windows.h>
-
 #include "firewall/features/Request.h"
 
 namespace Brenix {
@@ -12,9 +10,9 @@ class Network_trust_level_payload : public Request {
  public:
   using Request::Request;
   // VT_BSTR holding a copy of the text.
-  bool get_mac_address(VARIANT* mac) const;
+  bool get_mac_address(VARIANT* mac) const { return read(fields::kMacAddress, mac); }
   // The number as read, VT_I4; the handler passes it on as VT_UI4.
-  bool get_trust_level(VARIANT* level) const;
+  bool get_trust_level(VARIANT* level) const { return read(fields::kTrustLevel, level); }
 };
 
 }  // namespace Brenix

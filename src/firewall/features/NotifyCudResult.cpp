@@ -18,7 +18,8 @@ std::wstring idsOfArray(SAFEARRAY* array) {
   std::wstring list;
   if (array == nullptr || SafeArrayGetDim(array) != 1) return list;
   LONG lower = 0, upper = -1;
-  if (FAILED(SafeArrayGetLBound(array, 1, &lower)) || FAILED(SafeArrayGetUBound(array, 1, &upper))) return list;
+  if (FAILED(SafeArrayGetLBound(array, 1, &lower)) || FAILED(SafeArrayGetUBound(array, 1, &upper)))
+    return list;
   for (LONG index = lower; index <= upper; ++index) {
     ScopedVariant element;
     if (SUCCEEDED(SafeArrayGetElement(array, &index, element.Receive()))) appendId(list, element.get());
@@ -51,21 +52,27 @@ std::wstring idsOfObject(IDispatch* object) {
 
 std::wstring Notify_cud_result::idList(const VARIANT& id) {
   switch (V_VT(&id)) {
-    case VT_I4: return std::to_wstring(static_cast<int32_t>(V_I4(&id)));
-    case VT_ARRAY | VT_VARIANT: return idsOfArray(V_ARRAY(&id));
-    case VT_BYREF | VT_ARRAY | VT_VARIANT: return idsOfArray(V_ARRAYREF(&id) ? *V_ARRAYREF(&id) : nullptr);
-    case VT_DISPATCH: return idsOfObject(V_DISPATCH(&id));
-    default: return L"";
+    case VT_I4:
+      return std::to_wstring(static_cast<int32_t>(V_I4(&id)));
+    case VT_ARRAY | VT_VARIANT:
+      return idsOfArray(V_ARRAY(&id));
+    case VT_BYREF | VT_ARRAY | VT_VARIANT:
+      return idsOfArray(V_ARRAYREF(&id) ? *V_ARRAYREF(&id) : nullptr);
+    case VT_DISPATCH:
+      return idsOfObject(V_DISPATCH(&id));
+    default:
+      return L"";
   }
 }
 
 void Notify_cud_result::build(int32_t featureId, int32_t functionId, const VARIANT& id, bool successful,
                               int32_t errorCode) {
-  setBool(L"Successful", successful);
-  setInt(L"ErrCode", errorCode);
-  setInt(L"feature_id", featureId);
-  setInt(L"func_id", functionId);
-  setString(L"id_list", idList(id));
+  const answer::Member* members = answers::kChangeResult.members;
+  setBool(members[0].key, successful);
+  setInt(members[1].key, errorCode);
+  setInt(members[2].key, featureId);
+  setInt(members[3].key, functionId);
+  setString(members[4].key, idList(id));
 }
 
 }  // namespace Brenix

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "firewall/features/AnswerTable.h"
 #include "firewall/features/ModuleResponse.h"
 
 namespace Brenix {
@@ -26,7 +27,7 @@ constexpr int32_t kFunctionAdd = 3;
 
 class Notify_cud_result : public Module_response {
  public:
-  Notify_cud_result() : Module_response(L"Core.Firewall.NotifyCUDResult") {}
+  Notify_cud_result() : Module_response(answers::kChangeResult.name) {}
   // Members in order: "Successful", "ErrCode", "feature_id", "func_id", "id_list".
   void build(int32_t featureId, int32_t functionId, const VARIANT& id, bool successful, int32_t errorCode);
 

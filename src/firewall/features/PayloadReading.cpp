@@ -2,6 +2,9 @@
 
 #include <oleauto.h>
 
+#include <cwchar>
+#include <string>
+
 #include "Logging/Log.h"
 #include "firewall/adapter/TarnModuleUtil.h"
 
@@ -10,86 +13,155 @@ namespace payload {
 namespace {
 
 constexpr wchar_t kLogFile[] = L"Requests";
-constexpr wchar_t kNotFound[] = L"%s not found in JSON";
+
+using Ledra::json::Value;
+
+const Value* member(const Value& object, const wchar_t* key) {
+  return Ledra::json::findMember(object, key, std::wcslen(key));
+}
+
+void logMissing(const Field& field, const wchar_t* key) {
+  LEDRA_LOG(Ledra::logging::Error, field.function, field.line, field.missingFormat, key);
+}
+
+void logRefusal(const Field& field, long value) {
+  LEDRA_LOG(Ledra::logging::Error, field.function, field.refusalLine, field.refusalFormat,
+            static_cast<int>(value));
+}
+
+// Replaces what the handler's VARIANT held.
+void put(VARIANT* out, VARTYPE type, LONG value) {
+  VariantClear(out);
+  V_VT(out) = type;
+  if (type == VT_BOOL) {
+    V_BOOL(out) = value != 0 ? VARIANT_TRUE : VARIANT_FALSE;
+  } else {
+    V_I4(out) = value;
+  }
+}
+
+bool hasType(const Value& value, JsonType type) {
+  switch (type) {
+    case JsonType::Boolean:
+      return value.IsBool();
+    case JsonType::Integer:
+      return value.IsInt();
+    case JsonType::Unsigned:
+      return value.IsUint();
+    case JsonType::Text:
+      return value.IsString();
+  }
+  return false;
+}
+
+bool readNumber(const Field& field, const Value& value, VARIANT* out) {
+  const int64_t number =
+      field.type == JsonType::Unsigned ? int64_t{value.GetUint()} : int64_t{value.GetInt()};
+  if (number < field.minimum || number > field.maximum) {
+    if (field.minusOneWhenRefused) put(out, VT_I4, -1);
+    logRefusal(field, static_cast<long>(number));
+    return false;
+  }
+  if (field.written == Written::NumberAsBool) {
+    put(out, VT_BOOL, static_cast<LONG>(number));
+  } else {
+    put(out, VT_I4, static_cast<LONG>(number));
+  }
+  return true;
+}
+
+// Texts are taken up to their first NUL unit, as the parser's getString gives them.
+bool readText(const Field& field, const wchar_t* text, VARIANT* out) {
+  long number = 0;
+  switch (field.written) {
+    case Written::Word:
+      if (!words::numberOf(field.words, text, number)) {
+        logRefusal(field, 0);
+        return false;
+      }
+      put(out, VT_I4, number);
+      return true;
+    case Written::OnAsTrue:
+      put(out, VT_BOOL, std::wcscmp(text, L"on") == 0 ? 1 : 0);
+      return true;
+    case Written::IdList:
+      if (!tarn_moduleutil::convert_strnumtovariant_safearray(text, out)) {
+        logRefusal(field, 0);
+        return false;
+      }
+      return true;
+    default: {
+      BSTR copy = SysAllocStringLen(text, static_cast<UINT>(std::wcslen(text)));
+      if (copy == nullptr) return false;
+      VariantClear(out);
+      V_VT(out) = VT_BSTR;
+      V_BSTR(out) = copy;
+      return true;
+    }
+  }
+}
+
+// The value of field.key in container.
+bool readMember(const Field& field, const Value& container, VARIANT* out) {
+  const Value* value = member(container, field.key);
+  if (value == nullptr || !hasType(*value, field.type)) {
+    logMissing(field, field.key);
+    return false;
+  }
+  switch (field.type) {
+    case JsonType::Boolean:
+      put(out, field.written == Written::BoolAsNumber ? VT_I4 : VT_BOOL, value->GetBool() ? 1 : 0);
+      return true;
+    case JsonType::Integer:
+    case JsonType::Unsigned:
+      return readNumber(field, *value, out);
+    case JsonType::Text:
+      return readText(field, value->GetString(), out);
+  }
+  return false;
+}
 
 }  // namespace
 
-void logMissing(const Site& site, const wchar_t* key) {
-  LEDRA_LOG(Ledra::logging::Error, site.function, site.line,
-            site.missingFormat != nullptr ? site.missingFormat : kNotFound, key);
-}
-
-void logRefusal(const Site& site, const wchar_t* text) {
-  LEDRA_LOG(Ledra::logging::Error, site.function, site.line, L"%s", text);
-}
-
-bool readBool(const Ledra::JSONParser& json, const wchar_t* key, const Site& site, VARIANT* out) {
-  bool value = false;
-  if (!json.getBool(key, value)) {
-    logMissing(site, key);
+bool read(const Ledra::JSONParser& payload, const Field& field, VARIANT* out) {
+  if (field.container == nullptr) return readMember(field, payload.root(), out);
+  const Value* outer = member(payload.root(), field.container);
+  if (outer == nullptr) {
+    logMissing(field, field.container);
     return false;
   }
-  VariantClear(out);
-  V_VT(out) = VT_BOOL;
-  V_BOOL(out) = value ? VARIANT_TRUE : VARIANT_FALSE;
-  return true;
+  if (!outer->IsString()) {
+    // Null reads as an empty text, which does not parse.
+    return !outer->IsNull() && readMember(field, *outer, out);
+  }
+  Ledra::JSONParser nested;
+  return nested.parse(outer->GetString()) && readMember(field, nested.root(), out);
 }
 
-bool readInt(const Ledra::JSONParser& json, const wchar_t* key, const Site& site, int32_t& out) {
-  if (!json.getInt(key, out)) {
-    logMissing(site, key);
-    return false;
+bool prepare(const Field& field, VARIANT* out) {
+  switch (field.prepared) {
+    case Prepared::MinusOne:
+      put(out, VT_I4, -1);
+      return true;
+    case Prepared::Zero:
+      put(out, VT_I4, 0);
+      return true;
+    case Prepared::False:
+      put(out, VT_BOOL, 0);
+      return true;
+    case Prepared::EmptyText: {
+      BSTR empty = SysAllocString(L"");
+      if (empty == nullptr) return false;
+      VariantClear(out);
+      V_VT(out) = VT_BSTR;
+      V_BSTR(out) = empty;
+      return true;
+    }
+    case Prepared::Empty:
+      VariantClear(out);
+      return true;
   }
   return true;
-}
-
-bool readInt(const Ledra::JSONParser& json, const wchar_t* key, const Site& site, VARIANT* out) {
-  int32_t value = 0;
-  if (!readInt(json, key, site, value)) return false;
-  VariantClear(out);
-  V_VT(out) = VT_I4;
-  V_I4(out) = value;
-  return true;
-}
-
-bool readText(const Ledra::JSONParser& json, const wchar_t* key, const Site& site, std::wstring& out) {
-  if (!json.getString(key, out)) {
-    logMissing(site, key);
-    return false;
-  }
-  return true;
-}
-
-bool readText(const Ledra::JSONParser& json, const wchar_t* key, const Site& site, VARIANT* out) {
-  std::wstring value;
-  if (!readText(json, key, site, value)) return false;
-  BSTR copy = SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
-  if (copy == nullptr) return false;
-  VariantClear(out);
-  V_VT(out) = VT_BSTR;
-  V_BSTR(out) = copy;
-  return true;
-}
-
-bool readIdList(const Ledra::JSONParser& json, const wchar_t* key, const Site& site, const wchar_t* refusedText,
-                VARIANT* out) {
-  std::wstring ids;
-  if (!readText(json, key, site, ids)) return false;
-  if (!tarn_moduleutil::convert_strnumtovariant_safearray(ids, out)) {
-    logRefusal(site, refusedText);
-    return false;
-  }
-  return true;
-}
-
-bool readNested(const Ledra::JSONParser& json, const wchar_t* outerKey, const Site& site,
-                Ledra::JSONParser& inner) {
-  std::wstring text;
-  if (!json.getValueText(outerKey, text)) {
-    logMissing(site, outerKey);
-    return false;
-  }
-  return inner.parse(text);
 }
 
 }  // namespace payload

@@ -1,50 +1,26 @@
-// The reading rules every payload getter shares. Each reader takes the getter's
-// qualified name and line for its log line; a missing key, or a key of another
-// JSON type, logs "%s not found in JSON" (file Requests) with the key and
-// answers false, leaving the VARIANT as the handler prepared it.
+// The one reader of request values: a table row (PayloadTable.h) says which
+// key to read, what it must hold and what to write into the handler's VARIANT.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
-#include <string>
-
+#include "firewall/features/PayloadTable.h"
 #include "message/JSONParser.h"
 
 namespace Brenix {
 namespace payload {
 
-// Names the getter in its log lines; missingFormat replaces "%s not found in
-// JSON" for getters that log their own text (it takes the key through %s).
-struct Site {
-  const wchar_t* function;
-  int line;
-  const wchar_t* missingFormat = nullptr;
-};
+// Reads field from a parsed payload into out. A missing key, or a key of
+// another JSON type, logs the row's missing-key text with the key; a value the
+// row refuses logs its refusal text. Either answers false, leaving out as the
+// handler prepared it unless the row writes -1 first. A value nested in a
+// member is read where it lies when the member is an object, and from the
+// member's text, parsed anew, when it is a string (a text that does not parse
+// answers false without a log).
+bool read(const Ledra::JSONParser& payload, const Field& field, VARIANT* out);
 
-// Logs the missing-key line.
-void logMissing(const Site& site, const wchar_t* key);
-// Logs a fixed refusal text.
-void logRefusal(const Site& site, const wchar_t* text);
-
-// A JSON boolean as VT_BOOL: VARIANT_TRUE or 0.
-bool readBool(const Ledra::JSONParser& json, const wchar_t* key, const Site& site, VARIANT* out);
-// A JSON integer that fits int32, as VT_I4.
-bool readInt(const Ledra::JSONParser& json, const wchar_t* key, const Site& site, VARIANT* out);
-// The same, into a plain number (for range checks by the caller).
-bool readInt(const Ledra::JSONParser& json, const wchar_t* key, const Site& site, int32_t& out);
-// A JSON string as VT_BSTR (a new copy).
-bool readText(const Ledra::JSONParser& json, const wchar_t* key, const Site& site, VARIANT* out);
-// The same, into a plain string.
-bool readText(const Ledra::JSONParser& json, const wchar_t* key, const Site& site, std::wstring& out);
-// A JSON string of ids separated by ',' converted to an array of VT_I4 ids.
-// A refused conversion logs refusedText (severity 4) and answers false.
-bool readIdList(const Ledra::JSONParser& json, const wchar_t* key, const Site& site, const wchar_t* refusedText,
-                VARIANT* out);
-// The member outerKey (an object, or a string holding an object's JSON) parsed
-// anew into inner. A missing outer key is logged; a text that does not parse is not.
-bool readNested(const Ledra::JSONParser& json, const wchar_t* outerKey, const Site& site,
-                Ledra::JSONParser& inner);
+// Prepares a VARIANT as the row says; false when an empty text cannot be made.
+bool prepare(const Field& field, VARIANT* out);
 
 }  // namespace payload
 }  // namespace Brenix

@@ -1,10 +1,14 @@
 // The base of every request payload: the message's JSON text, parsed once.
-// Every getter of a payload answers false at once, without a log line, when the
-// text did not parse.
+// Every getter of a payload reads one row of the payload tables; it answers
+// false at once, without a log line, when the text did not parse.
 #pragma once
+
+#include <windows.h>
 
 #include <string>
 
+#include "firewall/features/PayloadFields.h"
+#include "firewall/features/PayloadReading.h"
 #include "message/JSONParser.h"
 
 namespace Brenix {
@@ -13,6 +17,9 @@ class Request : public Ledra::JSONParser {
  public:
   explicit Request(const std::wstring& payload) : parsed_(parse(payload)) {}
   bool isParsed() const { return parsed_; }
+  bool read(const payload::Field& field, VARIANT* out) const {
+    return parsed_ && payload::read(*this, field, out);
+  }
 
  private:
   bool parsed_;

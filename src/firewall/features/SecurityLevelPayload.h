@@ -1,8 +1,6 @@
 // "Core.Firewall.UpdateTrafficController": {"traffic_controller": word}.
 #pragma once
 
-#include <windows.h>
-
 #include "firewall/features/Request.h"
 
 namespace Brenix {
@@ -12,7 +10,7 @@ class Security_level_payload : public Request {
   using Request::Request;
   // "smart_access" 1, "monitored_access" 2, "stealth" 3, "lockdown" 4 as VT_I4.
   // Another word is refused and writes nothing.
-  bool get_security_level(VARIANT* level) const;
+  bool get_security_level(VARIANT* level) const { return read(fields::kTrafficController, level); }
 };
 
 }  // namespace Brenix

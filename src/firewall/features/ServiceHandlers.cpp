@@ -1,13 +1,10 @@
 // Small services: restoring the defaults and telling whether the settings are
 // the defaults, the user's administrator state, the file dialog for choosing a
 // program, and the trust level of networks.
-#include <new>
-
 #include "Logging/Log.h"
 #include "firewall/TarnModuleImpl.h"
 #include "firewall/adapter/ScopedVariant.h"
-#include "firewall/features/GetUploadedFilePathPayload.h"
-#include "firewall/features/NetworkTrustLevelPayload.h"
+#include "firewall/features/HandlerRows.h"
 #include "firewall/features/ServiceResponses.h"
 #include "message/Message.h"
 
@@ -15,88 +12,23 @@ namespace Ledra {
 namespace {
 
 constexpr wchar_t kLogFile[] = L"TarnModuleImpl";
-
 constexpr wchar_t kProcessing[] = L"Processing: %s";
-constexpr wchar_t kFilePathRequest[] =
-    L"Request to have uploaded file path for ProgramInternetConnection published";
-constexpr wchar_t kFilePathParseFailed[] = L"GetUploadedFilePath:Failed to parse user data";
-constexpr wchar_t kFilePathNoWindow[] = L"GetUploadedFilePath:Failed to get window id from payload";
-constexpr wchar_t kTrustRequest[] = L"Request to have network trust level published";
-constexpr wchar_t kGetTrustParseFailed[] =
-    L"TarnModuleImpl::get_network_trust_level: Failed to parse user data";
-constexpr wchar_t kGetTrustInvalid[] =
-    L"TarnModuleImpl::get_network_trust_level: Invalid parameter received in user data.";
-constexpr wchar_t kSetTrustParseFailed[] =
-    L"TarnModuleImpl::set_network_trust_level: Failed to parse user data";
-constexpr wchar_t kSetTrustInvalid[] =
-    L"TarnModuleImpl::set_network_trust_level: Invalid parameter received in user data.";
-
-// The adapter's steps that run inside the handlers; their lines carry the
-// adapter operation's name and file.
-namespace adapter_steps {
-
-constexpr wchar_t kLogFile[] = L"TarnIf";
-
-ModuleStatus restore_firewalldefault_settings(Microsoft::WRL::ComPtr<IBxFWSettings> settings) {
-  constexpr wchar_t kFunction[] = L"Brenix::TarnIf::restore_firewalldefault_settings";
-  if (!settings) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__,
-              L"restore_firewalldefault_settings, bxFwSettings was NULL.");
-    return MODULE_STATUS_UNSUCCESSFUL;
-  }
-  long result = 0;
-  const HRESULT hr = settings->ResetToDefaults(&result);
-  settings.Reset();
-  if (!Brenix::componentCallSucceeded(hr, result)) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__,
-              L"restore_firewalldefault_settings:ResetToDefaults call failed: hr 0x%x result %d",
-              static_cast<unsigned>(hr), result);
-    return MODULE_STATUS_UNSUCCESSFUL;
-  }
-  return MODULE_STATUS_SUCCESS;
-}
-
-ModuleStatus refresh_firewalldefault_settings(Microsoft::WRL::ComPtr<IBxFWSettings> settings,
-                                              bool& atDefaults) {
-  constexpr wchar_t kFunction[] = L"Brenix::TarnIf::refresh_firewalldefault_settings";
-  if (!settings) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__,
-              L"refresh_firewalldefault_settings, bxFwSettings was NULL.");
-    return MODULE_STATUS_UNSUCCESSFUL;
-  }
-  VARIANT_BOOL answer = VARIANT_FALSE;
-  const HRESULT hr = settings->IsResetToDefaults(&answer);
-  settings.Reset();
-  if (FAILED(hr)) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, L"IsResetToDefaults call failed: hr 0x%x.",
-              static_cast<unsigned>(hr));
-    return MODULE_STATUS_UNSUCCESSFUL;
-  }
-  atDefaults = answer == VARIANT_TRUE;
-  return MODULE_STATUS_SUCCESS;
-}
-
-}  // namespace adapter_steps
-
-// A VT_BSTR holding an empty text; running out of memory fails the request.
-void prepareEmptyText(Brenix::ScopedVariant& value) {
-  if (!value.SetBstr(L"")) throw std::bad_alloc();
-}
 
 }  // namespace
 
+using Brenix::ScopedVariant;
+
 ModuleStatus TarnModuleImpl::restore_defaults(const std::shared_ptr<Message>& request) {
-  LEDRA_LOG(logging::Normal, L"Ledra::TarnModuleImpl::restore_defaults", __LINE__, kProcessing,
+  LEDRA_LOG(logging::Normal, L"Ledra::TarnModuleImpl::restore_defaults", 89, kProcessing,
             request->getName().c_str());
-  return adapter_steps::restore_firewalldefault_settings(settingsReference());
+  return adapter().restore_firewalldefault_settings(settingsReference());
 }
 
 ModuleStatus TarnModuleImpl::refresh_defaults_settings(const std::shared_ptr<Message>& request) {
-  LEDRA_LOG(logging::Normal, L"Ledra::TarnModuleImpl::refresh_defaults_settings", __LINE__, kProcessing,
+  LEDRA_LOG(logging::Normal, L"Ledra::TarnModuleImpl::refresh_defaults_settings", 95, kProcessing,
             request->getName().c_str());
   bool atDefaults = false;
-  const ModuleStatus status =
-      adapter_steps::refresh_firewalldefault_settings(settingsReference(), atDefaults);
+  const ModuleStatus status = adapter().refresh_firewalldefault_settings(settingsReference(), atDefaults);
   if (status != MODULE_STATUS_SUCCESS) return status;
   // The button is enabled while the settings differ from the defaults.
   Brenix::Notify_defaultsettings_response response;
@@ -106,7 +38,7 @@ ModuleStatus TarnModuleImpl::refresh_defaults_settings(const std::shared_ptr<Mes
 }
 
 ModuleStatus TarnModuleImpl::get_user_state(const std::shared_ptr<Message>& request) {
-  LEDRA_LOG(logging::Normal, L"Ledra::TarnModuleImpl::get_user_state", __LINE__, kProcessing,
+  LEDRA_LOG(logging::Normal, L"Ledra::TarnModuleImpl::get_user_state", 109, kProcessing,
             request->getName().c_str());
   bool admin = false;
   const ModuleStatus status = adapter().isadmin(admin);
@@ -118,69 +50,34 @@ ModuleStatus TarnModuleImpl::get_user_state(const std::shared_ptr<Message>& requ
 }
 
 ModuleStatus TarnModuleImpl::get_uploaded_filepath(const std::shared_ptr<Message>& request) {
-  constexpr wchar_t kFunction[] = L"Ledra::TarnModuleImpl::get_uploaded_filepath";
-  LEDRA_LOG(logging::Normal, kFunction, __LINE__, kFilePathRequest);
-  Brenix::ScopedVariant session(0L);
-  Brenix::ScopedVariant path;
-  const Brenix::Get_uploadedfilepath_payload payload(request->getPayload());
-  // These two codes are the reverse of the other handlers' on purpose.
-  if (!payload.isParsed()) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kFilePathParseFailed);
-    return MODULE_STATUS_INVALID_PARAMETER;
-  }
-  if (!payload.get_windowid(session.AsInOut())) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kFilePathNoWindow);
-    return MODULE_STATUS_DATA_ERROR;
-  }
-  const ModuleStatus status = adapter().uploaded_filepath(session.get(), path.AsInOut());
-  // The answer goes out whatever happened: a cancelled or failed dialog gives "".
-  Brenix::Notify_getuploaded_filepath_response response;
-  response.prepare_getuploadedfilepath_payload(path.get());
-  post_response(response);
-  return status;
+  return handle_change(Brenix::handlers::kUploadedFilePath, request, [this](Brenix::ChangeValues& v) {
+    ScopedVariant path;
+    const ModuleStatus status = adapter().uploaded_filepath(v[0], path.AsInOut());
+    // The answer goes out whatever happened: a cancelled or failed dialog gives "".
+    Brenix::Notify_getuploaded_filepath_response response;
+    response.prepare_getuploadedfilepath_payload(path.get());
+    post_response(response);
+    return status;
+  });
 }
 
 ModuleStatus TarnModuleImpl::get_network_trust_level(const std::shared_ptr<Message>& request) {
-  constexpr wchar_t kFunction[] = L"Ledra::TarnModuleImpl::get_network_trust_level";
-  LEDRA_LOG(logging::Normal, kFunction, __LINE__, kTrustRequest);
-  Brenix::ScopedVariant level(-1L);
-  Brenix::ScopedVariant mac;
-  prepareEmptyText(mac);
-  const Brenix::Network_trust_level_payload payload(request->getPayload());
-  if (!payload.isParsed()) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kGetTrustParseFailed);
-    return MODULE_STATUS_DATA_ERROR;
-  }
-  if (!payload.get_mac_address(mac.AsInOut())) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kGetTrustInvalid);
-    return MODULE_STATUS_INVALID_PARAMETER;
-  }
-  const ModuleStatus status = adapter().get_network_trust_level(mac.get(), level.AsInOut());
-  // Answered to the requester whatever the walk gave.
-  Brenix::Notify_network_trust_level response;
-  response.build(level.get(), mac.get());
-  post_response(response, request);
-  return status;
+  return handle_change(Brenix::handlers::kGetTrustLevel, request, [this, &request](Brenix::ChangeValues& v) {
+    ScopedVariant level(-1L);
+    const ModuleStatus status = adapter().get_network_trust_level(v[0], level.AsInOut());
+    // Answered to the requester whatever the walk gave.
+    Brenix::Notify_network_trust_level response;
+    response.build(level.get(), v[0]);
+    post_response(response, request);
+    return status;
+  });
 }
 
 ModuleStatus TarnModuleImpl::set_network_trust_level(const std::shared_ptr<Message>& request) {
-  constexpr wchar_t kFunction[] = L"Ledra::TarnModuleImpl::set_network_trust_level";
-  LEDRA_LOG(logging::Normal, kFunction, __LINE__, kProcessing, request->getName().c_str());
-  Brenix::ScopedVariant mac;
-  prepareEmptyText(mac);
-  Brenix::ScopedVariant level(-1L);
-  const Brenix::Network_trust_level_payload payload(request->getPayload());
-  if (!payload.isParsed()) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kSetTrustParseFailed);
-    return MODULE_STATUS_DATA_ERROR;
-  }
-  if (!payload.get_mac_address(mac.AsInOut()) || !payload.get_trust_level(level.AsInOut())) {
-    LEDRA_LOG(logging::Error, kFunction, __LINE__, kSetTrustInvalid);
-    return MODULE_STATUS_INVALID_PARAMETER;
-  }
-  // The component takes the level as an unsigned number.
-  level.SetLong(V_I4(&level.get()), VT_UI4);
-  return adapter().set_network_trust_level(mac.get(), level.get());
+  // The level reaches the component as VT_UI4 (its row says so).
+  return handle_change(Brenix::handlers::kSetTrustLevel, request, [this](Brenix::ChangeValues& v) {
+    return adapter().set_network_trust_level(v[0], v[1]);
+  });
 }
 
 }  // namespace Ledra

@@ -15,7 +15,7 @@ constexpr wchar_t kFilePathFunction[] =
     L"Brenix::Notify_getuploaded_filepath_response::prepare_getuploadedfilepath_payload";
 constexpr wchar_t kElementNotText[] = L" IN prepare_getuploadedfilepath_payload not VT_BSTRs. Type=%d";
 constexpr wchar_t kUnexpectedType[] = L" IN prepare_getuploadedfilepath_payload unexpected type. Type=%d";
-constexpr wchar_t kFilePathKey[] = L"FilePath";
+const wchar_t* const kFilePathKey = answers::kUploadedFilePath.members[0].key;
 
 std::wstring textOf(BSTR text) { return text ? std::wstring(text, SysStringLen(text)) : std::wstring(); }
 
@@ -27,8 +27,7 @@ bool Notify_getuploaded_filepath_response::prepare_getuploadedfilepath_payload(c
     return true;
   }
   if (V_VT(&path) != (VT_ARRAY | VT_VARIANT)) {
-    LEDRA_LOG(Ledra::logging::Error, kFilePathFunction, __LINE__, kUnexpectedType,
-              static_cast<int>(V_VT(&path)));
+    LEDRA_LOG(Ledra::logging::Error, kFilePathFunction, 30, kUnexpectedType, static_cast<int>(V_VT(&path)));
     return false;
   }
   SAFEARRAY* array = V_ARRAY(&path);
@@ -41,8 +40,7 @@ bool Notify_getuploaded_filepath_response::prepare_getuploadedfilepath_payload(c
   ScopedVariant first;
   const HRESULT hr = SafeArrayGetElement(array, &lower, first.Receive());
   if (FAILED(hr) || first.type() != VT_BSTR) {
-    LEDRA_LOG(Ledra::logging::Error, kFilePathFunction, __LINE__, kElementNotText,
-              static_cast<int>(first.type()));
+    LEDRA_LOG(Ledra::logging::Error, kFilePathFunction, 44, kElementNotText, static_cast<int>(first.type()));
     return false;
   }
   setString(kFilePathKey, textOf(V_BSTR(&first.get())));
@@ -50,8 +48,9 @@ bool Notify_getuploaded_filepath_response::prepare_getuploadedfilepath_payload(c
 }
 
 void Notify_network_trust_level::build(const VARIANT& level, const VARIANT& mac) {
-  setInt(L"trust_level", V_VT(&level) == VT_I4 ? static_cast<int32_t>(V_I4(&level)) : -1);
-  setString(L"mac_address", V_VT(&mac) == VT_BSTR ? textOf(V_BSTR(&mac)) : std::wstring());
+  const answer::Member* members = answers::kTrustLevel.members;
+  setInt(members[0].key, V_VT(&level) == VT_I4 ? static_cast<int32_t>(V_I4(&level)) : -1);
+  setString(members[1].key, V_VT(&mac) == VT_BSTR ? textOf(V_BSTR(&mac)) : std::wstring());
 }
 
 }  // namespace Brenix

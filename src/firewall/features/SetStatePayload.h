@@ -1,8 +1,6 @@
 // "Core.Firewall.SetState": {"state": "on" | other text, "reenable": number}.
 #pragma once
 
-#include <windows.h>
-
 #include "firewall/features/Request.h"
 
 namespace Brenix {
@@ -11,9 +9,9 @@ class Set_state_payload : public Request {
  public:
   using Request::Request;
   // "on" writes VARIANT_TRUE, any other text 0 (VT_BOOL).
-  bool get_fwstate(VARIANT* state) const;
+  bool get_fwstate(VARIANT* state) const { return read(fields::kFirewallState, state); }
   // The re-enable time as a signed 32-bit number (VT_I4).
-  bool get_reenable_time(VARIANT* reenableTime) const;
+  bool get_reenable_time(VARIANT* reenableTime) const { return read(fields::kReenableTime, reenableTime); }
 };
 
 }  // namespace Brenix

@@ -1,7 +1,5 @@
-// "Core.Firewall.UpdateSmartAdvice": five booleans.
+// "Core.Firewall.UpdateSmartAdvice": five booleans, each written as VT_BOOL.
 #pragma once
-
-#include <windows.h>
 
 #include "firewall/features/Request.h"
 
@@ -10,12 +8,11 @@ namespace Brenix {
 class Smart_advice_payload : public Request {
  public:
   using Request::Request;
-  // Each writes VT_BOOL: VARIANT_TRUE for true, 0 for false.
-  bool get_showsmart_setting(VARIANT* value) const;       // "enable_smart_advice"
-  bool get_automaticsmart_setting(VARIANT* value) const;  // "automatic_smart_advice"
-  bool get_enableprot_setting(VARIANT* value) const;      // "enable_protection_at_startup"
-  bool get_icmpallowed_setting(VARIANT* value) const;     // "allow_icmp_ping"
-  bool get_enableudp_setting(VARIANT* value) const;       // "enable_udp_tracking"
+  bool get_showsmart_setting(VARIANT* value) const { return read(fields::kShowSmartRecos, value); }
+  bool get_automaticsmart_setting(VARIANT* value) const { return read(fields::kAutomaticSmartAdvice, value); }
+  bool get_enableprot_setting(VARIANT* value) const { return read(fields::kProtectionAtStartup, value); }
+  bool get_icmpallowed_setting(VARIANT* value) const { return read(fields::kAllowIcmpPing, value); }
+  bool get_enableudp_setting(VARIANT* value) const { return read(fields::kUdpTracking, value); }
 };
 
 }  // namespace Brenix

@@ -4,7 +4,7 @@
 
 #include "firewall/adapter/CountedBxDynamicInterface.h"
 #include "firewall/adapter/ModuleLock.h"
-#include "tests/firewall/adapter/FakeConfig.h"
+#include "tests/firewall/FakeComponent.h"
 
 namespace {
 
@@ -77,7 +77,7 @@ TEST(AdapterBag, PutReplacesTheValueAndEveryGetIsACopy) {
 }
 
 TEST(AdapterBag, DestructionReleasesStoredObjects) {
-  FakeConfig held;
+  tarn_test::FakeConfig held;
   {
     BxDynamicInterface bag;
     ScopedVariant object;

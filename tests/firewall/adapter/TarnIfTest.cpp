@@ -8,11 +8,7 @@
 #include "firewall/adapter/ModuleLock.h"
 #include "firewall/adapter/TarnIf.h"
 #include "firewall/adapter/TarnModuleUtil.h"
-#include "tests/firewall/adapter/FakeConfig.h"
-#include "tests/firewall/adapter/FakeConfigCollection.h"
-#include "tests/firewall/adapter/FakeEnumVariant.h"
-#include "tests/firewall/adapter/FakeFWSettings.h"
-#include "tests/firewall/adapter/FakePersonalFirewallConfig.h"
+#include "tests/firewall/FakeComponent.h"
 
 namespace {
 
@@ -21,20 +17,10 @@ using Microsoft::WRL::ComPtr;
 
 constexpr uint32_t kUnsuccessful = 0x80000002;
 
-// Hands out the fake firewall object, or refuses as verified creation would.
-struct FakeCreator : Brenix::ComponentCreator {
-  HRESULT create(REFCLSID clsid, REFIID riid, void** out) override {
-    *out = nullptr;
-    if (!IsEqualCLSID(clsid, CLSID_BxPersonalFirewallConfig)) return REGDB_E_CLASSNOTREG;
-    return FAILED(refuse) ? refuse : firewall->QueryInterface(riid, out);
-  }
-  IUnknown* firewall = nullptr;
-  HRESULT refuse = S_OK;
-};
+using namespace tarn_test;
 
 class AdapterTarnIf : public ::testing::Test {
  protected:
-  AdapterTarnIf() { creator->firewall = &firewall; }
   void TearDown() override {
     firewall.answer.Reset();  // the fake's prepared answer holds a reference of its own
     // Whatever the path, the adapter gave back every reference it took.
@@ -50,12 +36,12 @@ class AdapterTarnIf : public ::testing::Test {
     return tarnIf.set_firewall_state(stateValue.get(), reenableValue.get(), ComPtr<IBxFWSettings>(&settings));
   }
 
-  FakePersonalFirewallConfig firewall;
   FakeConfig config;
   FakeConfigCollection collection;
   FakeEnumVariant enumerator;
-  FakeFWSettings settings;
   std::shared_ptr<FakeCreator> creator = std::make_shared<FakeCreator>();
+  FakePersonalFirewallConfig& firewall = creator->firewall;
+  FakeFWSettings& settings = creator->settings;
   Brenix::TarnIf tarnIf{creator};
 };
 
@@ -94,7 +80,7 @@ TEST_F(AdapterTarnIf, SettingsCallReadsTheBagOnlyAfterSuccess) {
     bool successful = false;
     long result = 99;  // the caller's own result variable receives the component's code
     uint32_t status = tarnIf.callSettings(
-        ComPtr<IBxFWSettings>(&settings), {L"Brenix::TarnIf::test", L"null", L"failed %x %d"}, call,
+        ComPtr<IBxFWSettings>(&settings), {L"Brenix::TarnIf::test", L"null", L"failed %x %d", 1, 2}, call,
         [&](const VARIANT& desc) {
           ++reads;
           EXPECT_TRUE(Brenix::tarn_moduleutil::get_property_byname(desc, L"successful", successful));
@@ -105,9 +91,9 @@ TEST_F(AdapterTarnIf, SettingsCallReadsTheBagOnlyAfterSuccess) {
     EXPECT_EQ(componentResult == 0 ? 1 : 0, reads);
     EXPECT_EQ(componentResult == 0, successful);
   }
-  EXPECT_EQ(kUnsuccessful, tarnIf.callSettings(nullptr, {L"f", L"null", L"failed"}, call, [](const VARIANT&) {
-    ADD_FAILURE() << "read without settings";
-  }));
+  EXPECT_EQ(kUnsuccessful,
+            tarnIf.callSettings(nullptr, {L"f", L"null", L"failed", 1, 2}, call,
+                                [](const VARIANT&) { ADD_FAILURE() << "read without settings"; }));
 }
 
 TEST_F(AdapterTarnIf, OnlyVariantTrueConfigValuesReadAsTrue) {

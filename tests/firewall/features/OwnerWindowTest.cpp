@@ -5,6 +5,7 @@
 
 #include "firewall/adapter/ScopedVariant.h"
 #include "firewall/adapter/TarnIf.h"
+#include "tests/firewall/FakeComponent.h"
 
 namespace {
 
@@ -74,6 +75,20 @@ TEST_F(OwnerWindow, SkipsHiddenOwnedAndOtherClassWindows) {
   // Shown, the same window is taken.
   ShowWindow(hidden.get(), SW_SHOWNA);
   EXPECT_EQ(hidden.get(), Brenix::TarnIf::find_owner_window(session.get()));
+}
+
+TEST_F(OwnerWindow, TheFileDialogIsOwnedByTheWindowFoundAndItsAnswerHandedBack) {
+  const Window ui(kUiClass, true);
+  ASSERT_NE(nullptr, ui.get());
+  const auto creator = std::make_shared<tarn_test::FakeCreator>();
+  creator->hub.answer.SetBstr(L"C:\\a.exe");
+  Brenix::TarnIf adapter(creator);
+  Brenix::ScopedVariant path;
+  EXPECT_EQ(0u, adapter.uploaded_filepath(session.get(), path.AsInOut()));
+  EXPECT_EQ(ui.get(), creator->hub.lastOwner);
+  EXPECT_EQ(1, creator->hub.lastMode);
+  EXPECT_EQ(L"C:\\a.exe", std::wstring(V_BSTR(&path.get())));
+  EXPECT_EQ(1, creator->hub.refs()) << "the helper was not released";
 }
 
 }  // namespace

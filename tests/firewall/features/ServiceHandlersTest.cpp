@@ -1,8 +1,8 @@
 // Defaults, user state, the file dialog and the trust level of networks
 // through the module's worker against the kit's component.
-#include "tests/firewall/features/SettingsHandlerFixture.h"
+#include "tests/firewall/features/ModuleWithKit.h"
 
-namespace settings_test {
+namespace feature_test {
 namespace {
 
 using ServiceHandlers = ModuleWithKit;
@@ -217,4 +217,4 @@ TEST_F(ServiceHandlers, TrustLevelWriteFailuresAndRefusalsAreLoggedWithTheirCode
 }
 
 }  // namespace
-}  // namespace settings_test
+}  // namespace feature_test

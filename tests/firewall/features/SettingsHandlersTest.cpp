@@ -1,146 +1,8 @@
 // Security level, smart advice, history and intrusion detection through the
 // module's worker against the kit's component.
-#include "tests/firewall/features/SettingsHandlerFixture.h"
+#include "tests/firewall/features/ModuleWithKit.h"
 
-#include <fstream>
-#include <sstream>
-#include <thread>
-
-#include "module/ModuleManagerShim.h"
-
-namespace settings_test {
-namespace {
-
-constexpr wchar_t kKitKey[] = L"SOFTWARE\\Brenix\\FirewallKit";
-constexpr wchar_t kFaultsKey[] = L"SOFTWARE\\Brenix\\FirewallKit\\Faults";
-
-std::wstring binFolder() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path);
-  return folder.substr(0, folder.find_last_of(L"\\/"));
-}
-
-void setMachineText(const wchar_t* name, const std::wstring& value) {
-  HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKitKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                           &key, nullptr));
-  RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
-}
-
-void deleteMachineValue(const wchar_t* name) { RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKitKey, name); }
-
-// Loads the kit's component from the bin folder and registers it, once.
-class KitEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    component_ = LoadLibraryW((binFolder() + L"\\BxFWConfig.dll").c_str());
-    ASSERT_NE(nullptr, component_);
-    using Register = HRESULT(STDAPICALLTYPE*)();
-    const auto reg = reinterpret_cast<Register>(
-        reinterpret_cast<void (*)()>(GetProcAddress(component_, "DllRegisterServer")));
-    ASSERT_NE(nullptr, reg);
-    ASSERT_EQ(S_OK, reg());
-  }
-  void TearDown() override {
-    if (component_) FreeLibrary(component_);
-  }
-
- private:
-  HMODULE component_ = nullptr;
-};
-
-const auto* const kKitEnvironment = ::testing::AddGlobalTestEnvironment(new KitEnvironment);
-
-uint32_t unloadNothing(void*, const wchar_t*, void*) { return 0; }
-
-}  // namespace
-
-void ModuleWithKit::SetUp() {
-  wchar_t temp[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, temp);
-  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  const std::string name = std::string(info->test_suite_name()) + "_" + info->name();
-  stateFile = std::wstring(temp) + L"featset_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-              std::wstring(name.begin(), name.end()) + L".txt";
-  DeleteFileW(stateFile.c_str());
-  wchar_t previous[MAX_PATH] = {};
-  DWORD size = sizeof(previous);
-  hadStateFile_ = RegGetValueW(HKEY_LOCAL_MACHINE, kKitKey, L"StateFile", RRF_RT_REG_SZ, nullptr, previous,
-                               &size) == ERROR_SUCCESS;
-  previousStateFile_ = previous;
-  setMachineText(L"StateFile", stateFile);
-  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kFaultsKey);
-  deleteMachineValue(L"OpenFilePath");
-
-  auto container = std::make_shared<Basalt::IOCContainer>();
-  module = std::make_unique<Ledra::TarnModuleImpl>(container, nullptr);
-  const auto manager = std::make_shared<Ledra::internal::ModuleManagerShim>(nullptr, &unloadNothing);
-  ASSERT_EQ(0u, module->baseInitialize(L"Tarn", L"second", {}, manager, bus));
-  ASSERT_EQ(0u, module->initialize());
-}
-
-void ModuleWithKit::TearDown() {
-  if (module) {
-    module->stop();
-    module->uninitialize();
-    module.reset();
-  }
-  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kFaultsKey);
-  deleteMachineValue(L"OpenFilePath");
-  if (hadStateFile_) {
-    setMachineText(L"StateFile", previousStateFile_);
-  } else {
-    deleteMachineValue(L"StateFile");
-  }
-  DeleteFileW(stateFile.c_str());
-}
-
-void ModuleWithKit::deliver(const std::wstring& name, const std::wstring& payload, bool expectsReply) {
-  auto message = Ledra::Message::create(name, L"ui", payload);
-  if (expectsReply) message->getHeader()->flags |= Ledra::kMessageFlagExpectsReply;
-  bus->deliver(message);
-}
-
-std::wstring ModuleWithKit::published(const std::wstring& name, size_t count) {
-  const auto message = bus->waitForPublished(name, count);
-  return message ? message->getPayload() : L"<none>";
-}
-
-void ModuleWithKit::drain() {
-  deliver(L"Core.Firewall.RefreshTrafficController", L"");
-  ASSERT_NE(nullptr, bus->waitForPublished(L"Core.Firewall.TrafficController", ++drains_));
-}
-
-std::wstring ModuleWithKit::failureLine(uint32_t status, const std::wstring& name) {
-  // The worker's format is "%ul": the decimal status followed by a letter l.
-  return L"Encountered error " + std::to_wstring(status) + L"l processing message " + name;
-}
-
-void ModuleWithKit::setFault(const std::wstring& operation, const wchar_t* suffix, DWORD value) {
-  HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kFaultsKey, 0, nullptr, 0, KEY_SET_VALUE,
-                                           nullptr, &key, nullptr));
-  RegSetValueExW(key, (operation + suffix).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                 sizeof(value));
-  RegCloseKey(key);
-}
-
-void ModuleWithKit::setOpenFilePath(const std::wstring& path) { setMachineText(L"OpenFilePath", path); }
-
-void ModuleWithKit::writeStateFile(const std::string& text) {
-  std::ofstream(stateFile.c_str(), std::ios::binary) << text;
-}
-
-std::string ModuleWithKit::readStateFile() const {
-  std::ifstream file(stateFile.c_str(), std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
+namespace feature_test {
 namespace {
 
 constexpr wchar_t kCud[] = L"Core.Firewall.NotifyCUDResult";
@@ -212,7 +74,8 @@ TEST_F(SettingsHandlers, IntrusionDetectionChangeIsReportedAndReadBack) {
             published(L"Core.Firewall.IntrusionDetection"));
 }
 
-TEST_F(SettingsHandlers, RefusedPayloadsFailWithoutCallingTheComponentOrPublishing) {
+TEST_F(SettingsHandlers,
+       RefusedPayloadsFailWithoutCallingTheComponentOrPublishingAndTheCatalogueRefusesThem) {
   struct Case {
     const wchar_t* name;
     const wchar_t* payload;
@@ -257,6 +120,7 @@ TEST_F(SettingsHandlers, RefusedPayloadsFailWithoutCallingTheComponentOrPublishi
     if (c.getterLine) {
       EXPECT_EQ(1u, watch.count(c.getterLine));
     }
+    EXPECT_FALSE(validates(catalogueEntry(narrow(c.name))["payload"], c.payload));
   }
   drain();
   EXPECT_EQ(0u, bus->publishedCount(kCud));
@@ -334,5 +198,24 @@ TEST_F(SettingsHandlers, AFailedReadPublishesNothingAndFailsTheRefresh) {
   EXPECT_EQ(1u, watch.count(L"get_firewallsecurity_level: GetSecurityLevel failed: hr 0x0 result 261"));
 }
 
+TEST_F(SettingsHandlers, ARefreshOfANumberWithoutAWordPublishesNothingAndAnswersDataError) {
+  // The component holds a security level of 9 and an intrusion detection level of 7.
+  writeStateFile("BxFWConfig model 1\nsecurity\t9\nhips\t1\t7\n");
+  const LogWatch watch;
+  deliver(L"Core.Firewall.RefreshTrafficController", L"");
+  deliver(L"Core.Firewall.RefreshIntrusionDetection", L"");
+  ASSERT_TRUE(watch.waitFor(failureLine(0x80000006, L"Core.Firewall.RefreshIntrusionDetection")));
+  EXPECT_EQ(1u, watch.count(failureLine(0x80000006, L"Core.Firewall.RefreshTrafficController")));
+  EXPECT_EQ(1u, watch.count(L"get_security_level: Invalid parameter received"));
+  EXPECT_EQ(1u, watch.count(L"Invalid HIPS vLevel=7"));
+  const std::wstring badData =
+      L": Invalid data received from Cshim layer. Requested message will not be publish as payload is "
+      L"incorrect.";
+  EXPECT_EQ(1u, watch.count(L"RefreshSecurityLevel" + badData));
+  EXPECT_EQ(1u, watch.count(L"RefreshIntrusionDetection" + badData));
+  EXPECT_EQ(0u, bus->publishedCount(L"Core.Firewall.TrafficController"));
+  EXPECT_EQ(0u, bus->publishedCount(L"Core.Firewall.IntrusionDetection"));
+}
+
 }  // namespace
-}  // namespace settings_test
+}  // namespace feature_test

