@@ -141,7 +141,10 @@ export class RequestForm {
     this.element.addEventListener("keydown", (event) => this.onKey(event));
     // A form that is only a switch acts at once, as a switch does.
     this.instant = this.fields.length === 1 && this.fields[0].kind === "switch";
-    if (this.instant) this.fields[0].input.addEventListener("change", () => this.submit());
+    if (this.instant) {
+      this.fields[0].input.addEventListener("change", () => this.submit());
+      this.button.hidden = true;
+    }
   }
 
   onKey(event) {

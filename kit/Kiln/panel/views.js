@@ -101,7 +101,7 @@ export class GroupView {
     const head = el("tr", {}, ...columns.map((column) => el("th", { scope: "col" }, column)),
       edit || remove ? el("th", { scope: "col" }, el("span", { class: "hidden" }, "actions")) : null);
     const body = rows.map((row) => el("tr", { "data-id": row.id },
-      ...columns.map((column) => el("td", {}, row[column] === undefined ? "" : valueNode(row[column]))),
+      ...columns.map((column) => el("td", {}, row[column] === undefined || row[column] === "" ? "" : valueNode(row[column]))),
       edit || remove ? el("td", { class: "row-actions" },
         edit ? this.button("Edit", `${name} ${row.id}`, () => this.editRow(edit, row)) : null,
         remove ? this.button("Delete", `${name} ${row.id}`, () => {

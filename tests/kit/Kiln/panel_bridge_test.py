@@ -105,7 +105,7 @@ class AddressTest(unittest.TestCase):
             with self.subTest(address):
                 run = subprocess.run([os.path.join(ROOT, "cmake", "wine-run"), os.path.join(BUILD, "bin", "Kiln.exe"),
                                       "--panel", address], stdin=subprocess.DEVNULL, capture_output=True, text=True,
-                                     timeout=60)
+                                     timeout=20)
                 self.assertEqual(2, run.returncode, run.stdout)
                 self.assertIn("--panel needs 127.0.0.1:PORT", run.stdout)
 

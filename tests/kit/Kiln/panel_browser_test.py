@@ -30,7 +30,7 @@ PROGRAM = "C:\\Tools\\panel-check.exe"
 # Chromium must not look for the network, which this machine does not have.
 CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                   "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                  "--window-size=1280,860"]
+                  "--window-size=1120,800"]
 
 # The text of one member of the latest answer the page shows for a message.
 ANSWER_VALUE = """

@@ -56,6 +56,7 @@ class PanelHost:
             with self.changed:
                 self.lines.append(line.rstrip("\r\n"))
                 self.changed.notify_all()
+        process.stdout.close()
         with self.changed:
             self.ended = True
             self.changed.notify_all()
