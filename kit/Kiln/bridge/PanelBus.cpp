@@ -23,8 +23,6 @@ void PanelBus::close() {
   functions_->release(handle_);
   handle_ = nullptr;
   subscription_ = 0;
-  std::lock_guard<std::mutex> lock(mutex_);
-  pending_.clear();
 }
 
 uint32_t PanelBus::publish(const std::wstring& name, const std::wstring& payload) {

@@ -33,7 +33,8 @@ class PanelBus {
   PanelBus& operator=(const PanelBus&) = delete;
 
   uint32_t open();
-  // After it returns no sink is called again; unanswered requests are dropped.
+  // After it returns no sink is called again; the sinks of unanswered
+  // requests go with the object.
   void close();
 
   uint32_t publish(const std::wstring& name, const std::wstring& payload);

@@ -113,12 +113,12 @@ class ActionThread {
     changed_.notify_one();
   }
 
-  // Waits for the action in progress; the others are dropped.
+  // Waits for the action in progress; the others are never run, and go with
+  // the object (they hold sessions, which must end on the network thread).
   void stop() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       stopping_ = true;
-      actions_.clear();
     }
     changed_.notify_one();
     if (thread_.joinable()) thread_.join();
@@ -354,7 +354,8 @@ Panel::Panel(const AddOnContext& context)
 }
 
 Panel::~Panel() {
-  // Nothing calls in from the bus or the action thread after these.
+  // Nothing calls in from the bus or the action thread after these; what they
+  // still hold goes with the members, once the network thread has ended.
   bus_.close();
   actions_.stop();
   if (network_.joinable()) {
