@@ -39,13 +39,11 @@ Decision routeRequest(const HttpHead& head, const std::string& authority) {
     return refuse(403, "requests from other origins are refused: " + head.origin);
 
   const std::string path = head.target.substr(0, head.target.find('?'));
-  const bool get = head.method == "GET";
-  const bool post = head.method == "POST";
   static const std::regex file("/([A-Za-z0-9_-]+\\.(html|css|js|svg|png|ico))");
   static const std::regex module("/api/modules/([A-Za-z0-9_.-]+)/(load|unload)");
   std::smatch match;
 
-  const char* allow = "GET";
+  std::string allow = "GET";
   Route route = Route::Page;
   std::string argument;
   if (path == "/") {
@@ -69,9 +67,9 @@ Decision routeRequest(const HttpHead& head, const std::string& authority) {
   } else {
     return refuse(404, "no such page: " + path);
   }
-  if (!(std::string(allow) == "GET" ? get : post))
+  if (head.method != allow)
     return refuse(405, head.method + " is not served on " + path + " (only " + allow + ")", allow);
-  if (post && !startsWith(head.contentType, "application/json"))
+  if (allow == "POST" && !startsWith(head.contentType, "application/json"))
     return refuse(415, "the body must be sent as application/json");
   return accept(route, argument);
 }
