@@ -2,10 +2,12 @@
 
 #include <windows.h>
 
+#include <condition_variable>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <mutex>
 #include <sstream>
 
 #include "include/ModuleStatus.h"
@@ -33,24 +35,51 @@ std::wstring hostFolder() {
   return folderOf(std::wstring(path, length));
 }
 
+// Ctrl-C, Ctrl-Break or the console closing ends a host that serves the panel.
+std::mutex interruptMutex;
+std::condition_variable interruptSignal;
+bool interruptSeen = false;
+
+BOOL WINAPI onConsoleControl(DWORD /*event*/) {
+  {
+    std::lock_guard<std::mutex> lock(interruptMutex);
+    interruptSeen = true;
+  }
+  interruptSignal.notify_all();
+  return TRUE;
+}
+
+void waitForInterrupt() {
+  ::SetConsoleCtrlHandler(&onConsoleControl, TRUE);
+  std::unique_lock<std::mutex> lock(interruptMutex);
+  interruptSignal.wait(lock, [] { return interruptSeen; });
+}
+
 bool fileExists(const std::wstring& path) {
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-class Session {
+class Session : public HostControl {
  public:
-  Session(const Options& options, Console& console, const std::wstring& binFolder)
+  Session(const Options& options, Console& console, const std::wstring& binFolder, const AddOnFactory& addOn)
       : options_(options),
         console_(console),
         traffic_(console, options.showSenders),
         bus_(traffic_),
         output_(console, bus_),
-        binFolder_(binFolder) {}
+        binFolder_(binFolder),
+        addOnFactory_(addOn) {}
 
   int run(const HostConfig& config);
 
+  std::vector<std::wstring> configuredModules() const override;
+  bool loadModule(const std::wstring& name) override;
+  bool unloadModule(const std::wstring& name, const wchar_t* reason) override;
+
  private:
+  // Unloads everything, closes the bus and restores the registry.
+  int finish(int exitCode);
   // False when the run should end (quit).
   bool execute(const Command& command);
   void runScript(const std::wstring& text);
@@ -64,8 +93,29 @@ class Session {
   HostOutput output_;
   RegistrySeams seams_;
   std::wstring binFolder_;
+  const AddOnFactory& addOnFactory_;
+  const HostConfig* config_ = nullptr;
   std::unique_ptr<Modules> modules_;
+  std::mutex addOnMutex_;  // the add-on, which module events reach from host threads
+  std::unique_ptr<HostAddOn> addOn_;
 };
+
+std::vector<std::wstring> Session::configuredModules() const {
+  std::vector<std::wstring> names;
+  for (const ModuleConfig& module : config_->modules) names.push_back(module.name);
+  return names;
+}
+
+bool Session::loadModule(const std::wstring& name) {
+  for (const ModuleConfig& module : config_->modules) {
+    if (module.name == name) return modules_->load(module);
+  }
+  return false;
+}
+
+bool Session::unloadModule(const std::wstring& name, const wchar_t* reason) {
+  return modules_->unload(name, reason);
+}
 
 int Session::run(const HostConfig& config) {
   for (const RegistryValue& value : config.registry) {
@@ -100,7 +150,25 @@ int Session::run(const HostConfig& config) {
                             : L"host: cannot register " + server + L": " + code);
   }
 
+  config_ = &config;
   modules_.reset(new Modules(output_, bus_, binFolder_));
+  const bool panel = !options_.panelAddress.empty() && addOnFactory_;
+  if (!options_.panelAddress.empty() && !addOnFactory_) output_.line(L"kiln: this host has no panel");
+  if (panel) {
+    modules_->setObserver([this](const ModuleEvent& event) {
+      std::lock_guard<std::mutex> lock(addOnMutex_);
+      if (addOn_) addOn_->moduleChanged(event);
+    });
+    std::wstring error;
+    std::unique_ptr<HostAddOn> addOn =
+        addOnFactory_(AddOnContext{options_, binFolder_, bus_.functions(), *this, output_}, error);
+    if (!addOn) {
+      output_.line(L"kiln: no panel: " + error);
+      return finish(1);
+    }
+    std::lock_guard<std::mutex> lock(addOnMutex_);
+    addOn_ = std::move(addOn);
+  }
   for (const ModuleConfig& module : config.modules) modules_->load(module);
 
   if (!options_.scriptPath.empty()) {
@@ -112,13 +180,27 @@ int Session::run(const HostConfig& config) {
     }
   }
   if (options_.interactive) runPrompt();
+  if (panel && !options_.interactive) {
+    output_.line(L"host: serving the panel until interrupted (Ctrl-C)");
+    waitForInterrupt();
+  }
+  return finish(0);
+}
 
+int Session::finish(int exitCode) {
+  // Taken out under the lock, so that no module event reaches it while it ends.
+  std::unique_ptr<HostAddOn> addOn;
+  {
+    std::lock_guard<std::mutex> lock(addOnMutex_);
+    addOn = std::move(addOn_);
+  }
+  addOn.reset();
   modules_->unloadAll();
   output_.line(L"host: done");
   modules_.reset();
   bus_.close();
   seams_.restore();
-  return 0;
+  return exitCode;
 }
 
 void Session::runScript(const std::wstring& text) {
@@ -265,13 +347,18 @@ bool readTextFile(const std::wstring& path, std::wstring& text) {
 }
 
 const wchar_t* usageText() {
-  return L"usage: Kiln.exe [--config FILE] [--var NAME=VALUE]... [--quiet-senders] [--hide PATTERN]... [-i] "
-         L"[SCRIPT]\n"
+  return L"usage: Kiln.exe [--config FILE] [--var NAME=VALUE]... [--quiet-senders] [--hide PATTERN]... [-i]\n"
+         L"                [--panel 127.0.0.1:PORT [--panel-files DIR] [--catalogue FILE]] [SCRIPT]\n"
          L"  --config FILE     host configuration (default: kiln.ini beside SCRIPT, else beside Kiln.exe)\n"
          L"  --var NAME=VALUE  defines $(NAME) for the configuration\n"
          L"  --quiet-senders   leaves the sender out of printed messages\n"
          L"  --hide PATTERN    does not print messages whose name matches PATTERN\n"
-         L"  -i                interactive prompt (after SCRIPT, if one is given)";
+         L"  -i                interactive prompt (after SCRIPT, if one is given)\n"
+         L"  --panel 127.0.0.1:PORT  serves the browser panel and its bus bridge (PORT 0: a free port);\n"
+         L"                    the host then runs until interrupted, or until quit with -i\n"
+         L"  --panel-files DIR the panel's page (default: the panel folder beside Kiln.exe)\n"
+         L"  --catalogue FILE  the request catalogue (default: ..\\catalogue\\requests.json from Kiln.exe's "
+         L"folder)";
 }
 
 bool parseOptions(int argc, wchar_t** argv, Options& options, std::wstring& error) {
@@ -293,6 +380,20 @@ bool parseOptions(int argc, wchar_t** argv, Options& options, std::wstring& erro
       if (parseCommand(L"hide " + std::wstring(argv[i + 1]), check, error) != ParseOutcome::Command)
         return false;
       options.hidden.push_back(argv[++i]);
+    } else if (argument == L"--panel" && hasValue) {
+      const std::wstring address = argv[++i];
+      const std::wstring loopback = L"127.0.0.1:";
+      uint32_t port = 0;
+      if (address.compare(0, loopback.size(), loopback) != 0 ||
+          !parseCount(address.substr(loopback.size()), 65535, port)) {
+        error = L"--panel needs 127.0.0.1:PORT (the panel serves this machine only), got " + address;
+        return false;
+      }
+      options.panelAddress = address;
+    } else if (argument == L"--panel-files" && hasValue) {
+      options.panelFiles = argv[++i];
+    } else if (argument == L"--catalogue" && hasValue) {
+      options.cataloguePath = argv[++i];
     } else if (argument == L"--help" || argument == L"-h") {
       options.help = true;
     } else if (argument == L"--quiet-senders") {
@@ -309,7 +410,7 @@ bool parseOptions(int argc, wchar_t** argv, Options& options, std::wstring& erro
   return true;
 }
 
-int runHost(const Options& options, Console& console) {
+int runHost(const Options& options, Console& console, const AddOnFactory& addOn) {
   const std::wstring binFolder = hostFolder();
   std::wstring configPath = options.configPath;
   if (configPath.empty()) {
@@ -334,7 +435,7 @@ int runHost(const Options& options, Console& console) {
   } else {
     console.line(L"kiln: no kiln.ini found; running the bus without modules");
   }
-  Session session(options, console, binFolder);
+  Session session(options, console, binFolder, addOn);
   return session.run(config);
 }
 

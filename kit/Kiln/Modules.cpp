@@ -48,26 +48,23 @@ bool Modules::load(const ModuleConfig& config) {
   }
   module->library = ::LoadLibraryW(path.c_str());
   if (!module->library) {
-    output_.line(L"host: cannot load " + config.name + L" from " + config.library + L": error " +
-                 std::to_wstring(::GetLastError()));
-    return false;
+    return failed(config.name, L"cannot load " + config.name + L" from " + config.library + L": error " +
+                                   std::to_wstring(::GetLastError()));
   }
   const auto createObject = exported<Ledra::ModuleCreateObjectFn>(module->library, "CreateObject");
   module->releaseObject = exported<Ledra::ModuleReleaseObjectFn>(module->library, "ReleaseObject");
   module->table = createObject ? createObject() : nullptr;
   if (!module->table) {
-    output_.line(L"host: " + config.name + L" (" + config.library + L") gives no module function table");
     release(*module);
-    return false;
+    return failed(config.name, config.name + L" (" + config.library + L") gives no module function table");
   }
 
   const Ledra::ModuleFunctionTable& table = *module->table;
   uint32_t status =
       table.newModule(&module->handle, config.logGroup.empty() ? nullptr : config.logGroup.c_str());
   if (status != Ledra::MODULE_STATUS_SUCCESS || !module->handle) {
-    output_.line(L"host: " + config.name + L" failed: NewModule answered " + statusText(status));
     release(*module);
-    return false;
+    return failed(config.name, config.name + L" failed: NewModule answered " + statusText(status));
   }
 
   std::vector<const wchar_t*> names;
@@ -92,14 +89,14 @@ bool Modules::load(const ModuleConfig& config) {
     status = table.startModule(module->handle);
   }
   if (status != Ledra::MODULE_STATUS_SUCCESS) {
-    output_.line(L"host: " + config.name + L" failed: " + entry + L" answered " + statusText(status));
+    const std::wstring text = config.name + L" failed: " + entry + L" answered " + statusText(status);
     // Whatever the module set up before failing is taken down the usual way.
     table.stopModule(module->handle);
     table.uninitializeModule(module->handle);
     table.destroyModule(module->handle);
     module->handle = nullptr;
     release(*module);
-    return false;
+    return failed(config.name, text);
   }
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -108,6 +105,7 @@ bool Modules::load(const ModuleConfig& config) {
   output_.line(L"host: started " + config.name + L" (" + config.library + L", " +
                (config.entry == InitializeEntry::V2 ? L"InitializeModuleV2" : L"InitializeModule") + L", " +
                std::to_wstring(count) + (count == 1 ? L" setting)" : L" settings)"));
+  if (observer_) observer_(ModuleEvent{config.name, true, L"started"});
   return true;
 }
 
@@ -247,6 +245,13 @@ void Modules::shutDown(Loaded& module, const wchar_t* reason) {
     module.state = State::Unloaded;
   }
   changed_.notify_all();
+  if (observer_) observer_(ModuleEvent{module.name, false, reason + problems});
+}
+
+bool Modules::failed(const std::wstring& module, const std::wstring& text) {
+  output_.line(L"host: " + text);
+  if (observer_) observer_(ModuleEvent{module, false, text});
+  return false;
 }
 
 void Modules::release(Loaded& module) {

@@ -28,6 +28,14 @@ namespace Kiln {
 class HostBus;
 class Console;
 
+// A module that started, or that ended or failed to start, and why.
+struct ModuleEvent {
+  std::wstring module;
+  bool running = false;
+  std::wstring reason;
+};
+using ModuleObserver = std::function<void(const ModuleEvent&)>;
+
 // Host-side lines are printed after the bus traffic that came before them.
 class HostOutput {
  public:
@@ -45,6 +53,10 @@ class Modules {
   ~Modules();
   Modules(const Modules&) = delete;
   Modules& operator=(const Modules&) = delete;
+
+  // Told of each event after its host line, with no host lock held; set it
+  // before the first load.
+  void setObserver(ModuleObserver observer) { observer_ = std::move(observer); }
 
   // Loads, creates, initializes and starts one module; a failure is printed
   // with its status and leaves nothing of the module behind.
@@ -80,10 +92,13 @@ class Modules {
   // Runs the shutdown sequence of a module that this thread took for unloading.
   void shutDown(Loaded& module, const wchar_t* reason);
   void release(Loaded& module);
+  // Prints "host: TEXT" and tells the observer that the module did not start.
+  bool failed(const std::wstring& module, const std::wstring& text);
 
   HostOutput& output_;
   HostBus& bus_;
   const std::wstring binFolder_;
+  ModuleObserver observer_;
   std::mutex mutex_;  // the list, the states and the unload queue
   std::condition_variable changed_;
   std::vector<std::shared_ptr<Loaded>> modules_;

@@ -9,6 +9,7 @@
 #include "kit/Kiln/Console.h"
 #include "kit/Kiln/Host.h"
 #include "kit/Kiln/Script.h"
+#include "kit/Kiln/bridge/Panel.h"
 
 int wmain(int argc, wchar_t** argv) {
   // Lines go out as UTF-8 with plain line ends, the same on every console and pipe.
@@ -26,5 +27,5 @@ int wmain(int argc, wchar_t** argv) {
     console.line(Kiln::scriptHelp());
     return 0;
   }
-  return Kiln::runHost(options, console);
+  return Kiln::runHost(options, console, &Kiln::makePanel);
 }
