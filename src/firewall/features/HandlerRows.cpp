@@ -20,8 +20,14 @@ struct Lines {
 constexpr ChangeRequest change(const wchar_t* function, Lines lines, const wchar_t* parseText,
                                const wchar_t* invalidText, const payload::RequestPayload& payload,
                                ChangeResult result) {
-  return {function,      lines.processing, kProcessing, lines.parse, parseText, kDataError,
-          lines.invalid, invalidText,      kInvalid,    &payload,    result};
+  return {function,
+          {lines.processing, kProcessing},
+          {lines.parse, parseText},
+          kDataError,
+          {lines.invalid, invalidText},
+          kInvalid,
+          &payload,
+          result};
 }
 
 // A settings group's change: no ids, and -1 for the error code.
@@ -170,13 +176,10 @@ const ChangeRequest kUploadedFilePath = {
     kNoResult};
 const ChangeRequest kGetTrustLevel = {
     L"Ledra::TarnModuleImpl::get_network_trust_level",
-    145,
-    L"Request to have network trust level published",
-    151,
-    L"TarnModuleImpl::get_network_trust_level: Failed to parse user data",
+    {145, L"Request to have network trust level published"},
+    {151, L"TarnModuleImpl::get_network_trust_level: Failed to parse user data"},
     kDataError,
-    155,
-    L"TarnModuleImpl::get_network_trust_level: Invalid parameter received in user data.",
+    {155, L"TarnModuleImpl::get_network_trust_level: Invalid parameter received in user data."},
     kInvalid,
     &payloads::kGetTrustLevel,
     kNoResult};

@@ -7,8 +7,6 @@
 namespace Ledra {
 namespace {
 
-constexpr wchar_t kLogFile[] = L"TarnModuleImpl";
-
 using Brenix::ScopedVariant;
 
 // The third and fourth port lists of the component's calls, which nothing in a
