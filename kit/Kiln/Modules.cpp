@@ -1,5 +1,6 @@
 #include "kit/Kiln/Modules.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "include/ModuleStatus.h"
@@ -100,6 +101,14 @@ bool Modules::load(const ModuleConfig& config) {
   }
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    // The new life replaces an unloaded one of the same name, so that a host
+    // that loads and unloads a module again and again does not grow.
+    modules_.erase(std::remove_if(modules_.begin(), modules_.end(),
+                                  [&](const std::shared_ptr<Loaded>& existing) {
+                                    return existing->name == config.name &&
+                                           existing->state == State::Unloaded;
+                                  }),
+                   modules_.end());
     modules_.push_back(module);
   }
   output_.line(L"host: started " + config.name + L" (" + config.library + L", " +

@@ -1,5 +1,6 @@
 #include "kit/Kiln/Traffic.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -74,6 +75,7 @@ void Traffic::onMessage(const SeenMessage& message) {
   } else {
     if (!hiddenLocked(message.name)) line = formatLine(L"bus:", message, showSenders_);
     seen_.push_back(message.name);
+    if (seen_.size() > kSeenKept) seen_.pop_front();
   }
   // Printed under the lock so that lines keep the order of arrival.
   if (!line.empty()) console_.line(line);
@@ -113,15 +115,14 @@ void Traffic::show(const std::wstring& pattern) {
 bool Traffic::waitFor(const std::wstring& name, uint32_t milliseconds) {
   std::unique_lock<std::mutex> lock(mutex_);
   const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-  size_t scanned = waitCursor_;
   for (;;) {
-    for (; scanned < seen_.size(); ++scanned) {
-      if (seen_[scanned] == name) {
-        waitCursor_ = scanned + 1;
-        return true;
-      }
+    const auto match = std::find(seen_.begin(), seen_.end(), name);
+    if (match != seen_.end()) {
+      seen_.erase(seen_.begin(), match + 1);  // the next wait looks only at what came after it
+      return true;
     }
-    if (changed_.wait_until(lock, deadline) == std::cv_status::timeout && scanned == seen_.size())
+    if (changed_.wait_until(lock, deadline) == std::cv_status::timeout &&
+        std::find(seen_.begin(), seen_.end(), name) == seen_.end())
       return false;
   }
 }

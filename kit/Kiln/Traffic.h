@@ -12,6 +12,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <regex>
@@ -87,8 +88,10 @@ class Traffic {
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<std::pair<std::wstring, std::wregex>> hidden_;
-  std::vector<std::wstring> seen_;  // names in arrival order
-  size_t waitCursor_ = 0;
+  // Names in arrival order since the message the previous wait matched,
+  // at most kSeenKept of them: older ones go first.
+  static constexpr size_t kSeenKept = 4096;
+  std::deque<std::wstring> seen_;
   uint64_t lastToken_ = 0;
   std::set<uint64_t> reachedTokens_;
   bool requestOpen_ = false;
