@@ -84,13 +84,18 @@ void TarnModuleImpl::process_message_queue() {
 
   for (;;) {
     std::shared_ptr<Message> message;
+    // Only this thread takes messages off the queue: while more were queued
+    // behind this one, the queue cannot be empty after it, and the re-arm
+    // below would find the module busy and change nothing.
+    bool moreQueued = false;
     {
       std::unique_lock<Ledra::SrwMutex> lock(queueMutex);
       workAvailable.wait(lock, [this] { return stopWorker || !queue.empty(); });
       if (stopWorker) break;
       message = std::move(queue.front());
       queue.pop_front();
-      if (queue.empty()) {
+      moreQueued = !queue.empty();
+      if (!moreQueued) {
         lock.unlock();
         queueDrained.notify_all();
       }
@@ -116,7 +121,7 @@ void TarnModuleImpl::process_message_queue() {
       }
     }
     message.reset();
-    resetUnloadWatchdog(idleUnloadTime_);
+    if (!moreQueued) resetUnloadWatchdog(idleUnloadTime_);
   }
 
   Microsoft::WRL::ComPtr<IBxFWSettings> released;
