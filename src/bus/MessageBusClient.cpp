@@ -10,7 +10,7 @@
 #include "include/MessageHeader.h"
 #include "include/ModuleStatus.h"
 #include "message/Message.h"
-#include "module/ModuleException.h"
+#include "include/ModuleException.h"
 
 namespace Ledra {
 namespace {

@@ -9,7 +9,7 @@
 #include "dll/LibraryInfo.h"
 #include "dll/SharedLibrary.h"
 #include "include/ModuleStatus.h"
-#include "module/ModuleException.h"
+#include "include/ModuleException.h"
 #include "wrappers/OSVersionAPI.h"
 #include "wrappers/RegistryAPI.h"
 #include "wrappers/ShlObjAPI.h"

@@ -3,7 +3,7 @@
 #include "Logging/Log.h"
 #include "include/ModuleStatus.h"
 #include "message/Message.h"
-#include "module/ModuleException.h"
+#include "include/ModuleException.h"
 
 namespace Ledra {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "Logging/Log.h"
 #include "wrappers/HeldFile.h"
-#include "module/ModuleException.h"
+#include "include/ModuleException.h"
 
 namespace Ledra {
 

@@ -16,7 +16,7 @@
 #include "message/Message.h"
 #include "module/BaseModule.h"
 #include "module/ModuleFactory.h"
-#include "settings/SettingsRegistration.h"
+#include "module/SettingsRegistration.h"
 #include "wrappers/CxxRuntimeRelease.h"
 
 namespace Ledra {

@@ -7,7 +7,7 @@
 
 #include "Logging/Log.h"
 #include "bus/MessageBusClient.h"
-#include "module/ModuleException.h"
+#include "include/ModuleException.h"
 #include "settings/SettingsManagerClientImpl.h"
 #include "settings/SettingsProtocol.h"
 

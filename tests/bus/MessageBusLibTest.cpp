@@ -15,7 +15,7 @@
 #include "include/ModuleStatus.h"
 #include "message/Message.h"
 #include "message/Reply.h"
-#include "module/ModuleException.h"
+#include "include/ModuleException.h"
 
 namespace Ledra {
 namespace {

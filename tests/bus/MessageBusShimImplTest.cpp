@@ -7,7 +7,7 @@
 
 #include "include/ModuleStatus.h"
 #include "message/Message.h"
-#include "module/ModuleException.h"
+#include "include/ModuleException.h"
 
 namespace Ledra {
 namespace {

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "dll/SharedLibrary.h"
-#include "module/ModuleException.h"
+#include "include/ModuleException.h"
 #include "tests/wrappers/TestLogging.h"
 
 namespace {

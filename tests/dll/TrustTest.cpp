@@ -9,7 +9,7 @@
 
 #include "dll/SharedLibrary.h"
 #include "wrappers/TrustCheck.h"
-#include "module/ModuleException.h"
+#include "include/ModuleException.h"
 #include "tests/wrappers/TestLogging.h"
 #include "wrappers/ScopedHandle.h"
 

@@ -19,7 +19,7 @@
 #include "message/Message.h"
 #include "message/Reply.h"
 #include "settings/SettingsManagerClient.h"
-#include "settings/SettingsRegistration.h"
+#include "module/SettingsRegistration.h"
 #include "tests/kit/SettingsManager/TempState.h"
 #include "wrappers/ScopedHandle.h"
 

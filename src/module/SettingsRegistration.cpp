@@ -1,4 +1,4 @@
-#include "settings/SettingsRegistration.h"
+#include "module/SettingsRegistration.h"
 
 #include <memory>
 
