@@ -15,13 +15,14 @@
 #include "message/JSONFormatter.h"
 #include "message/Message.h"
 #include "tests/settings/FakeBus.h"
-#include "tests/settings/TestLog.h"
+#include "tests/support/LogScope.h"
 
 namespace settings_test {
 namespace {
 
 using Ledra::SettingsManager;
 using Ledra::SettingsManagerClient;
+using tarn_test::LogScope;
 using Timeout = SettingsManager::Timeout;
 
 const Timeout kTimeout(4321);
@@ -239,22 +240,19 @@ TEST_F(SettingsClientTest, ConversionFailuresLeaveTheOutputAndLogTheReason) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     storedText(c.text);
-    LogWatch log;
+    const LogScope log;
     EXPECT_FALSE(c.read(client));  // false, and the output kept its value
-    const auto lines = log.linesEndingWith(c.line);
-    ASSERT_EQ(1u, lines.size());
-    EXPECT_NE(std::wstring::npos, lines[0].find(L"[Ledra::SettingsManagerClient::tryConvert()]$"));
-    EXPECT_NE(std::wstring::npos, lines[0].find(L"(Warning)"));
+    EXPECT_EQ(1u, log.count({L"Warning", c.line, L"", L"Ledra::SettingsManagerClient::tryConvert"}));
   }
 }
 
 TEST_F(SettingsClientTest, ReadOfAPropertyTheServiceLacksFailsQuietly) {
   bus->replyPayload = L"{\"name\":\"P\",\"status\":false}";
   std::wstring text = L"kept";
-  LogWatch log;
+  const LogScope log;
   EXPECT_FALSE(client.getProperty(L"P", text, kTimeout));
   EXPECT_EQ(L"kept", text);
-  EXPECT_TRUE(log.newLines().empty());
+  EXPECT_TRUE(log.lines().empty());
 }
 
 // --- single replies ---
@@ -263,12 +261,12 @@ TEST_F(SettingsClientTest, ReplyForAnotherPropertyFailsEvenWithTrueStatus) {
   bus->replyPayload = L"{\"name\":\"Other\",\"status\":true,\"value\":\"v\"}";
   const std::wstring mismatch = L"Response property name (Other) does not match expected property name (P).";
   std::wstring text = L"kept";
-  LogWatch log;
+  const LogScope log;
   EXPECT_FALSE(client.setProperty(L"P", 1, kTimeout));
   EXPECT_FALSE(client.getProperty(L"P", text, kTimeout));
   EXPECT_FALSE(client.removeProperty(L"P", kTimeout));
   EXPECT_EQ(L"kept", text);
-  EXPECT_EQ(3u, log.linesEndingWith(mismatch).size());
+  EXPECT_EQ(3u, log.countMessage(mismatch));
 
   // A name that differs only in case is another name.
   bus->replyPayload = L"{\"name\":\"p\",\"status\":true}";
@@ -310,9 +308,9 @@ TEST_F(SettingsClientTest, EachBadSingleReplyLogsWhatWasWrong) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reply);
     bus->replyPayload = c.reply;
-    LogWatch log;
+    const LogScope log;
     EXPECT_FALSE(c.call(client));
-    EXPECT_TRUE(log.has(c.line)) << c.line.c_str();
+    EXPECT_TRUE(log.hasMessage(c.line)) << c.line.c_str();
   }
 }
 
@@ -332,22 +330,20 @@ TEST_F(SettingsClientTest, ReplyStatusesOtherThanArrivedFailWithTheirLine) {
   for (const auto& c : single) {
     SCOPED_TRACE(c.second);
     bus->replyStatus = c.first;
-    LogWatch log;
+    const LogScope log;
     EXPECT_FALSE(client.setProperty(L"P", 1, kTimeout));
-    const auto lines = log.linesEndingWith(c.second);
-    ASSERT_EQ(1u, lines.size());
-    EXPECT_NE(std::wstring::npos, lines[0].find(L"[SettingsManagerClien:"));
+    EXPECT_EQ(1u, log.count({L"", c.second, L"SettingsManagerClien"}));
   }
   for (const auto& c : list) {
     SCOPED_TRACE(c.second);
     bus->replyStatus = c.first;
     SettingsManager::PropertyMap out;
-    LogWatch log;
+    const LogScope log;
     const auto results = client.getProperties({L"a"}, out, kTimeout);
     EXPECT_FALSE(results.at(L"a"));
     EXPECT_FALSE(client.getPropertiesByPrefix(L"a", out, kTimeout));
     EXPECT_TRUE(out.empty());
-    EXPECT_EQ(2u, log.linesEndingWith(c.second).size());
+    EXPECT_EQ(2u, log.countMessage(c.second));
   }
 }
 
@@ -386,15 +382,13 @@ TEST_F(SettingsClientTest, RefusedRequestsLogTheStatusNameAndCode) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line.c_str());
-    LogWatch log;
+    const LogScope log;
     EXPECT_FALSE(c.call(client));
-    EXPECT_TRUE(log.has(c.line));
+    EXPECT_TRUE(log.hasMessage(c.line));
   }
-  LogWatch log;
+  const LogScope log;
   client.setProperties({{L"P", L"1"}}, kTimeout);
-  const auto errorLines = log.linesEndingWith(L"Failed to set properties. Unable to make request.");
-  ASSERT_EQ(1u, errorLines.size());
-  EXPECT_NE(std::wstring::npos, errorLines[0].find(L"(Error)"));
+  EXPECT_EQ(1u, log.count({L"Error", L"Failed to set properties. Unable to make request."}));
 }
 
 // --- lists ---
@@ -404,14 +398,14 @@ TEST_F(SettingsClientTest, GetPropertiesMarksOnlyAnsweredNamesAndSkipsStrangers)
       L"{\"responses\":[{\"name\":\"a\",\"status\":true,\"value\":\"1\"},"
       L"{\"name\":\"c\",\"status\":true,\"value\":\"3\"},{\"status\":true,\"value\":\"4\"}]}";
   SettingsManager::PropertyMap out;
-  LogWatch log;
+  const LogScope log;
   const auto results = client.getProperties({L"a", L"b"}, out, kTimeout);
   EXPECT_EQ(L"SettingsManager.GetProperties.Request", lastRequest().name);
   EXPECT_EQ(L"{\"properties\":[{\"name\":\"a\"},{\"name\":\"b\"}]}", lastRequest().payload);
   EXPECT_EQ((SettingsManager::ResultMap{{L"a", true}, {L"b", false}}), results);
   EXPECT_EQ((SettingsManager::PropertyMap{{L"a", L"1"}}), out);
-  EXPECT_TRUE(log.has(L"Received an unexpected setting property. Name: c."));
-  EXPECT_TRUE(log.has(L"Failed to read settings property response name."));
+  EXPECT_TRUE(log.hasMessage(L"Received an unexpected setting property. Name: c."));
+  EXPECT_TRUE(log.hasMessage(L"Failed to read settings property response name."));
 }
 
 TEST_F(SettingsClientTest, GetPropertiesChecksEachItemLikeASingleRead) {
@@ -419,19 +413,19 @@ TEST_F(SettingsClientTest, GetPropertiesChecksEachItemLikeASingleRead) {
       L"{\"responses\":[{\"name\":\"a\",\"status\":false},{\"name\":\"b\"},"
       L"{\"name\":\"c\",\"status\":true,\"value\":false},{\"name\":\"d\",\"status\":true,\"value\":\"\"}]}";
   SettingsManager::PropertyMap out;
-  LogWatch log;
+  const LogScope log;
   const auto results = client.getProperties({L"a", L"b", L"c", L"d"}, out, kTimeout);
   EXPECT_EQ((SettingsManager::ResultMap{{L"a", false}, {L"b", false}, {L"c", false}, {L"d", true}}), results);
   EXPECT_EQ((SettingsManager::PropertyMap{{L"d", L""}}), out);
-  EXPECT_TRUE(log.has(L"Failed to read settings manager response status."));
-  EXPECT_TRUE(log.has(L"Failed to read settings manager response value."));
+  EXPECT_TRUE(log.hasMessage(L"Failed to read settings manager response status."));
+  EXPECT_TRUE(log.hasMessage(L"Failed to read settings manager response value."));
 }
 
 TEST_F(SettingsClientTest, SetPropertiesSendsEntriesInOrderAndMapsEachStatus) {
   bus->replyPayload =
       L"{\"responses\":[{\"name\":\"z\",\"status\":true},{\"name\":\"a\",\"status\":false},"
       L"{\"name\":\"m\"},{\"name\":\"c\",\"status\":true}]}";
-  LogWatch log;
+  const LogScope log;
   const auto results = client.setProperties({{L"z", L"1"}, {L"a", L"2"}, {L"m", L"3"}}, kTimeout);
   EXPECT_EQ(L"SettingsManager.SetProperties.Request", lastRequest().name);
   EXPECT_EQ(
@@ -440,9 +434,9 @@ TEST_F(SettingsClientTest, SetPropertiesSendsEntriesInOrderAndMapsEachStatus) {
       L"false}]}",
       lastRequest().payload);
   EXPECT_EQ((SettingsManager::ResultMap{{L"z", true}, {L"a", false}, {L"m", false}}), results);
-  EXPECT_TRUE(log.has(L"Settings Manager failed to set property value. Property Name: a"));
-  EXPECT_TRUE(log.has(L"Failed to read settings manager response status. Property Name: m"));
-  EXPECT_TRUE(log.has(L"Received unexpected setting property response. Name: c."));
+  EXPECT_TRUE(log.hasMessage(L"Settings Manager failed to set property value. Property Name: a"));
+  EXPECT_TRUE(log.hasMessage(L"Failed to read settings manager response status. Property Name: m"));
+  EXPECT_TRUE(log.hasMessage(L"Received unexpected setting property response. Name: c."));
 
   client.setVolatileProperties({{L"z", L"1"}}, kTimeout);
   EXPECT_EQ(L"{\"properties\":[{\"name\":\"z\",\"value\":\"1\",\"volatile\":true}]}", lastRequest().payload);
@@ -454,37 +448,35 @@ TEST_F(SettingsClientTest, UnreadableListRepliesLeaveEveryEntryFalse) {
     SCOPED_TRACE(reply);
     bus->replyPayload = reply;
     SettingsManager::PropertyMap out;
-    LogWatch log;
+    const LogScope log;
     EXPECT_EQ((SettingsManager::ResultMap{{L"a", false}}), client.setProperties({{L"a", L"1"}}, kTimeout));
     EXPECT_EQ((SettingsManager::ResultMap{{L"a", false}}), client.getProperties({L"a"}, out, kTimeout));
     EXPECT_EQ((SettingsManager::ResultMap{{L"a", false}}), client.removeProperties({L"a"}, kTimeout));
     EXPECT_FALSE(client.getPropertiesByPrefix(L"a", out, kTimeout));
-    EXPECT_TRUE(log.has(L"Failed to set properties. Unable to parse responses."));
+    EXPECT_TRUE(log.hasMessage(L"Failed to set properties. Unable to parse responses."));
   }
   bus->replyPayload = L"{\"responses\":7}";
-  LogWatch log;
+  const LogScope log;
   client.removeProperties({L"a"}, kTimeout);
-  const auto lines = log.linesEndingWith(L"Failed to parse statuses from remove properties response.");
-  ASSERT_EQ(1u, lines.size());
-  EXPECT_NE(std::wstring::npos, lines[0].find(L"(Error)"));
+  EXPECT_EQ(1u, log.count({L"Error", L"Failed to parse statuses from remove properties response."}));
 }
 
 TEST_F(SettingsClientTest, RemovePropertiesMapsEachStatusAndReportsAFailedReply) {
   bus->replyPayload =
       L"{\"responses\":[{\"name\":\"a\",\"status\":true},{\"name\":\"b\",\"status\":false},"
       L"{\"name\":\"c\",\"status\":true}]}";
-  LogWatch log;
+  const LogScope log;
   const auto results = client.removeProperties({L"a", L"b"}, kTimeout);
   EXPECT_EQ(L"SettingsManager.RemoveProperties.Request", lastRequest().name);
   EXPECT_EQ(L"{\"properties\":[{\"name\":\"a\"},{\"name\":\"b\"}]}", lastRequest().payload);
   EXPECT_EQ((SettingsManager::ResultMap{{L"a", true}, {L"b", false}}), results);
-  EXPECT_TRUE(log.has(L"Settings Manager failed to remove property. Property Name: b"));
-  EXPECT_TRUE(log.has(L"Received unexpected setting property. Name: c."));
+  EXPECT_TRUE(log.hasMessage(L"Settings Manager failed to remove property. Property Name: b"));
+  EXPECT_TRUE(log.hasMessage(L"Received unexpected setting property. Name: c."));
 
   bus->replyStatus = Ledra::kReplyTimedOut;
-  LogWatch timedOut;
+  const LogScope timedOut;
   EXPECT_EQ((SettingsManager::ResultMap{{L"a", false}}), client.removeProperties({L"a"}, kTimeout));
-  EXPECT_TRUE(timedOut.has(
+  EXPECT_TRUE(timedOut.hasMessage(
       L"Failed to parse remove properties response. Error code: MODULE_STATUS_TIMEOUT(2147483661)"));
 }
 
@@ -496,13 +488,13 @@ TEST_F(SettingsClientTest, GetByPrefixKeepsEveryAnsweredPropertyWhateverItsName)
       L"{\"name\":\"Elsewhere\",\"status\":true,\"value\":\"2\"},{\"name\":\"App.y\",\"status\":false},"
       L"{\"status\":true,\"value\":\"3\"}]}";
   SettingsManager::PropertyMap out;
-  LogWatch log;
+  const LogScope log;
   EXPECT_TRUE(client.getPropertiesByPrefix(std::vector<std::wstring>{L"App.", L"Sys."}, out, kTimeout));
   EXPECT_EQ(L"SettingsManager.GetProperties.Request", lastRequest().name);
   EXPECT_EQ(L"{\"properties\":[{\"name\":\"App.\",\"isPrefix\":true},{\"name\":\"Sys.\",\"isPrefix\":true}]}",
             lastRequest().payload);
   EXPECT_EQ((SettingsManager::PropertyMap{{L"App.x", L"1"}, {L"Elsewhere", L"2"}}), out);
-  EXPECT_TRUE(log.has(L"Failed to read settings property response name. Skipping"));
+  EXPECT_TRUE(log.hasMessage(L"Failed to read settings property response name. Skipping"));
 
   bus->replyPayload = L"{\"responses\":[]}";
   EXPECT_TRUE(client.getPropertiesByPrefix(L"None.", out, kTimeout));
@@ -578,9 +570,9 @@ TEST_F(SettingsClientTest, BadNotificationsAnswerDataErrorWithoutCallingBack) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.payload);
-    LogWatch log;
+    const LogScope log;
     EXPECT_EQ((std::vector<unsigned long>{dataError}), bus->deliver(c.name, c.payload));
-    EXPECT_TRUE(log.has(c.line));
+    EXPECT_TRUE(log.hasMessage(c.line));
   }
   EXPECT_EQ(0, calls);
 }
@@ -652,11 +644,3 @@ TEST_F(SettingsClientTest, BusRefusalsMakeSubscribeOperationsFalse) {
 
 }  // namespace
 }  // namespace settings_test
-
-int main(int argc, char** argv) {
-  settings_test::useOwnLogFolder();
-  ::testing::InitGoogleTest(&argc, argv);
-  const int result = RUN_ALL_TESTS();
-  if (result == 0) settings_test::removeOwnLogFolder();  // kept after a failure, to read
-  return result;
-}

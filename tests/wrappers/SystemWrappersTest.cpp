@@ -4,7 +4,7 @@
 #include <string>
 
 #include "tests/wrappers/Fakes.h"
-#include "tests/wrappers/TestLogging.h"
+#include "tests/wrappers/TempFolder.h"
 #include "wrappers/FileVersionInfo.h"
 #include "wrappers/OSVersionAPI.h"
 #include "wrappers/RegistryAPI.h"
