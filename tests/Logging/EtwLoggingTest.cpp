@@ -1,13 +1,17 @@
 // The ETW back end with a fake provider API, its settings, and the choice of back end.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Logging/ETWLogging.h"
 #include "Logging/LogBuilder.h"
 #include "Logging/LogPaths.h"
+#include "wrappers/ScopedHandle.h"
 
 namespace {
 
@@ -185,6 +189,60 @@ TEST(EtwLogging, ThresholdComesFromRegistryAndInformationIsAlwaysOn) {
   const DWORD deadline = ::GetTickCount() + 20000;
   while (!logger.isEnabled(1) && ::GetTickCount() < deadline) ::Sleep(5);
   EXPECT_TRUE(logger.isEnabled(1));
+}
+
+// The listener may go under the loader lock, where a handler that needs the
+// lock can never finish: going must not wait for a running handler, and the
+// handler must finish on state that is still there.
+TEST(EtwConfigurationListener, GoesWithoutWaitingForARunningHandler) {
+  ScratchKey key(L"Listener");
+  key.setDword(L"Severity", 1);
+  struct Gate {
+    Ledra::ScopedHandle entered{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    Ledra::ScopedHandle release{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    std::atomic<int> calls{0};
+  };
+  auto gate = std::make_shared<Gate>();
+  auto listener = std::make_unique<CETWConfigurationListener>(key.path(), [gate](DWORD, DWORD) {
+    if (++gate->calls == 1) return;  // the read of start()
+    ::SetEvent(gate->entered.get());
+    ::WaitForSingleObject(gate->release.get(), 30000);
+  });
+  listener->start();
+  key.setDword(L"Severity", 2);
+  ASSERT_EQ(::WaitForSingleObject(gate->entered.get(), 20000), WAIT_OBJECT_0);
+  Ledra::ScopedHandle gone(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  std::thread owner([&] {
+    listener.reset();
+    ::SetEvent(gone.get());
+  });
+  EXPECT_EQ(::WaitForSingleObject(gone.get(), 10000), WAIT_OBJECT_0) << "going waited for the handler";
+  ::SetEvent(gate->release.get());
+  owner.join();
+  // The handler, finishing last, lets go of the state and so of the gate.
+  const ULONGLONG deadline = ::GetTickCount64() + 20000;
+  while (gate.use_count() > 1 && ::GetTickCount64() < deadline) ::Sleep(1);
+  EXPECT_EQ(gate.use_count(), 1);
+}
+
+TEST(EtwLogging, SurvivesBeingMadeAndDroppedWhileItsKeyChanges) {
+  ScratchKey key(L"Churn");
+  key.setDword(L"Severity", 3);
+  std::atomic<bool> done{false};
+  std::thread changer([&] {
+    for (DWORD severity = 0; !done; ++severity) {
+      const DWORD value = 1 + severity % 5;
+      ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.path(), L"Severity", REG_DWORD, &value, sizeof(value));
+    }
+  });
+  int started = 0;
+  for (int i = 0; i < 200; ++i) {
+    CETWLogging logger(std::make_shared<FakeEtwApi>(), key.path());
+    started += logger.initialize(L"G", nullptr, nullptr) == 0 ? 1 : 0;
+  }
+  done = true;
+  changer.join();
+  EXPECT_EQ(started, 200);
 }
 
 TEST(EtwLogging, RegistryValuesOverrideTheDefaults) {
