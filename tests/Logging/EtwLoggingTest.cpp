@@ -11,6 +11,7 @@
 #include "Logging/ETWLogging.h"
 #include "Logging/LogBuilder.h"
 #include "Logging/LogPaths.h"
+#include "tests/support/ScratchKey.h"
 #include "wrappers/ScopedHandle.h"
 
 namespace {
@@ -62,30 +63,7 @@ class FakeEtwApi : public IEtwApi {
   }
 };
 
-// A scratch key under HKLM for one test, removed afterwards.
-class ScratchKey {
- public:
-  explicit ScratchKey(const std::wstring& name) : path_(L"SOFTWARE\\Brenix\\LoggingTests\\" + name) {
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, path_.c_str());
-  }
-  ~ScratchKey() { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, path_.c_str()); }
-  void setDword(const wchar_t* name, DWORD value) { set(name, REG_DWORD, &value, sizeof(value)); }
-  void setText(const wchar_t* name, const std::wstring& value) {
-    set(name, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  }
-  const wchar_t* path() const { return path_.c_str(); }
-
- private:
-  void set(const wchar_t* name, DWORD type, const void* data, DWORD size) {
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                &key, nullptr),
-              ERROR_SUCCESS);
-    ::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
-    ::RegCloseKey(key);
-  }
-  std::wstring path_;
-};
+using tarn_test::ScratchKey;
 
 TEST(EtwEvent, RecordAndHeaderBytesAreExact) {
   EventIdentity identity;
@@ -231,8 +209,7 @@ TEST(EtwLogging, SurvivesBeingMadeAndDroppedWhileItsKeyChanges) {
   std::atomic<bool> done{false};
   std::thread changer([&] {
     for (DWORD severity = 0; !done; ++severity) {
-      const DWORD value = 1 + severity % 5;
-      ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.path(), L"Severity", REG_DWORD, &value, sizeof(value));
+      key.setDword(L"Severity", 1 + severity % 5);
     }
   });
   int started = 0;

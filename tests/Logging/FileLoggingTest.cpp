@@ -71,21 +71,11 @@ TEST_F(FileLoggerFixture, DefaultSettingsWriteInformationAndAboveOnly) {
   EXPECT_EQ(tarn_test::afterTimestamp(lines[1]), L" -- (Error)$ [LogTestDefaults]$ severity 4");
 }
 
-TEST_F(FileLoggerFixture, RealLineCarriesEveryOptionPartAndTheHostInItsName) {
-  start(L"LogTestOptionsAndHost", "[Config]\r\nOptions=0x3C\r\n", L"Kiln");
-  ASSERT_EQ(logger_->log(4, L"C:\\src\\firewall\\TarnModuleImpl.cpp", L"Ledra::TarnModuleImpl::start", 134,
-                         L"Error getting settings"),
-            0u);
-  const std::wstring file = directory_ + ETWLogging::moduleBaseName(nullptr) + L"_Kiln000.log";
-  const auto log = readLogFile(file);
-  ASSERT_TRUE(log.exists);
-  EXPECT_TRUE(log.byteOrderMark);
-  wchar_t ids[64] = {};
-  swprintf(ids, 64, L" [PID:%5lu TID:%5lu]$", ::GetCurrentProcessId(), ::GetCurrentThreadId());
-  EXPECT_EQ(tarn_test::afterTimestamp(log.text),
-            std::wstring(L" -- (Error)$ [LogTestOptionsA]$") + ids +
-                L" [TarnModuleImpl.cpp:  134]$"
-                L" [Ledra::TarnModuleImpl::start()]$ Error getting settings\r\n");
+TEST_F(FileLoggerFixture, TheHostGoesIntoTheFileName) {
+  start(L"LogTestHost", "", L"Kiln");
+  ASSERT_EQ(logger_->log(4, L"f", L"g", 1, L"m"), 0u);
+  EXPECT_EQ(messagesOf(directory_ + ETWLogging::moduleBaseName(nullptr) + L"_Kiln000.log"),
+            std::vector<std::wstring>{L"m"});
 }
 
 TEST_F(FileLoggerFixture, RotatesAtMaxSizeThroughMaxEntriesAndBackToZero) {

@@ -1,15 +1,13 @@
 // Reading the file logs in tests: log folders and files, lines split into the
 // parts the logger writes, and a LogScope that sees only the lines written
-// since it was made, so that a test checks its own lines with their severity.
+// since it was made, so that a test checks its own lines with their severity:
 //
 //   const tarn_test::LogScope log;  // first thing in the test
 //   ...
 //   EXPECT_TRUE(log.has({L"Error", L"Invalid handle.", L"ModuleFunctions", L"DestroyModule", 68}));
 //
 // A test program that logs through the process-wide logger calls
-// useOwnLogFolder() from main (tests/support/LogTestMain.cpp does), so that
-// its lines go to a folder of its own, every severity with file, line and
-// function.
+// useOwnLogFolder() from main (tests/support/LogTestMain.cpp does).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -28,7 +26,6 @@
 #include <vector>
 
 #include "Logging/Log.h"
-#include "wrappers/ScopedHandle.h"
 
 namespace tarn_test {
 
@@ -51,7 +48,7 @@ struct LogLine {
   int line = 0;
 };
 
-// <common application data>\Brenix\BXLOGS\ (where the process-wide logger writes).
+// <common application data>\Brenix\BXLOGS\, where the process-wide logger writes.
 inline std::wstring logsRoot() {
   PWSTR root = nullptr;
   std::wstring path;
@@ -65,7 +62,6 @@ inline std::wstring logDirectory(const std::wstring& group, const std::wstring& 
   return logsRoot() + group + L"\\" + module + L"\\";
 }
 
-// Removes a folder tree; a missing one is fine.
 inline void removeTree(const std::wstring& folder) {
   std::error_code ignored;
   std::filesystem::remove_all(std::filesystem::path(folder), ignored);
@@ -73,9 +69,8 @@ inline void removeTree(const std::wstring& folder) {
 
 // Writes `bytes` as the whole file, creating its folder.
 inline void writeTextFile(const std::wstring& path, const std::string& bytes) {
-  const std::filesystem::path file(path);
-  std::filesystem::create_directories(file.parent_path());
-  std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc) << bytes;
 }
 
 // Writes the directory's "log.ini" with `body` in its [Config] section.
@@ -89,29 +84,17 @@ struct LogFile {
   std::wstring text;  // after the leading byte-order mark
 };
 
-// A UTF-16LE log file read from byte `offset` on (the mark counts only at 0).
-inline LogFile readLogFile(const std::wstring& path, ULONGLONG offset = 0) {
+// A UTF-16LE log file from byte `offset` on (a mark counts only at 0).
+inline LogFile readLogFile(const std::wstring& path, std::streamoff offset = 0) {
   LogFile result;
-  Ledra::ScopedFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return result;
-  result.exists = true;
-  LARGE_INTEGER start;
-  start.QuadPart = static_cast<LONGLONG>(offset);
-  ::SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN);
-  std::string bytes;
-  char chunk[65536];
-  DWORD got = 0;
-  while (::ReadFile(file.get(), chunk, sizeof(chunk), &got, nullptr) && got > 0) bytes.append(chunk, got);
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  result.exists = static_cast<bool>(in.seekg(offset));
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2)
     result.text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
                                         (static_cast<unsigned char>(bytes[i + 1]) << 8));
-  }
-  if (offset == 0 && !result.text.empty() && result.text[0] == 0xFEFF) {
-    result.byteOrderMark = true;
-    result.text.erase(0, 1);
-  }
+  result.byteOrderMark = offset == 0 && !result.text.empty() && result.text[0] == 0xFEFF;
+  if (result.byteOrderMark) result.text.erase(0, 1);
   return result;
 }
 
@@ -119,10 +102,8 @@ inline LogFile readLogFile(const std::wstring& path, ULONGLONG offset = 0) {
 inline std::vector<std::wstring> splitLines(const std::wstring& text) {
   std::vector<std::wstring> lines;
   size_t start = 0;
-  for (size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1) {
-    lines.push_back(
-        text.substr(start, end > start && text[end - 1] == L'\r' ? end - 1 - start : end - start));
-  }
+  for (size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
+    lines.push_back(text.substr(start, end - start - (end > start && text[end - 1] == L'\r' ? 1 : 0)));
   if (start < text.size()) lines.push_back(text.substr(start));
   return lines;
 }
@@ -132,8 +113,7 @@ inline std::vector<std::wstring> splitLines(const std::wstring& text) {
 inline std::wstring afterTimestamp(const std::wstring& line) {
   static const std::wregex stamp(LR"(^(0[1-9]|1[0-2])/\d\d/\d{4} (0[1-9]|1[0-2]):\d\d:\d\d [AP]M\$)");
   std::wsmatch match;
-  if (!std::regex_search(line, match, stamp)) return std::wstring();
-  return line.substr(static_cast<size_t>(match.length(0)));
+  return std::regex_search(line, match, stamp) ? line.substr(static_cast<size_t>(match.length(0))) : L"";
 }
 
 // Splits a line: " -- (Severity)$", then the optional " [...]$" parts (group,
@@ -142,8 +122,7 @@ inline bool parseLogLine(const std::wstring& text, LogLine& out) {
   std::wstring rest = afterTimestamp(text);
   const size_t close = rest.find(L")$");
   if (rest.compare(0, 5, L" -- (") != 0 || close == std::wstring::npos) return false;
-  out = LogLine();
-  out.severity = rest.substr(5, close - 5);
+  out = LogLine(rest.substr(5, close - 5), L"");
   rest.erase(0, close + 2);
   for (size_t end; rest.compare(0, 2, L" [") == 0 && (end = rest.find(L"]$")) != std::wstring::npos;
        rest.erase(0, end + 2)) {
@@ -185,11 +164,14 @@ inline std::vector<std::wstring> logFilesIn(const std::wstring& directory) {
   return files;
 }
 
-// Every line of every log file in the folder, files in name order.
-inline std::vector<std::wstring> readLogFolder(const std::wstring& directory) {
+// The lines of a folder's log files, files in name order, each from the
+// offset in `from` (from its start when not there).
+inline std::vector<std::wstring> readLogFolder(const std::wstring& directory,
+                                               const std::map<std::wstring, std::streamoff>& from = {}) {
   std::vector<std::wstring> lines;
   for (const std::wstring& file : logFilesIn(directory)) {
-    const auto more = splitLines(readLogFile(file).text);
+    const auto mark = from.find(file);
+    const auto more = splitLines(readLogFile(file, mark == from.end() ? 0 : mark->second).text);
     lines.insert(lines.end(), more.begin(), more.end());
   }
   return lines;
@@ -206,46 +188,39 @@ inline OwnLogFolder& ownLogFolder() {
 }
 
 // Sends this program's lines to <logs root>\tests_<pid>\<program>\: every
-// severity, with file, line and function, and never rotated. Call from main
-// before anything logs. The folder goes at exit when removeOwnLogFolder() was
-// asked for, after the logger has let go of it.
+// severity, with file, line and function, never rotated. Call from main before
+// anything logs. After removeOwnLogFolder() the folder goes at exit, once the
+// logger has let go of it.
 inline void useOwnLogFolder() {
   wchar_t path[MAX_PATH] = {};
   ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring program(path);
-  program = program.substr(program.find_last_of(L'\\') + 1);
-  program = program.substr(0, program.find_last_of(L'.'));
   OwnLogFolder& own = ownLogFolder();
   own.group = L"tests_" + std::to_wstring(::GetCurrentProcessId());
-  own.directory = logDirectory(own.group, program);
+  own.directory = logDirectory(own.group, std::filesystem::path(path).stem().wstring());
   writeLogIni(own.directory, L"Severity=1\r\nOptions=0x28\r\nMaxSize=0x40000000\r\n");
   Ledra::logging::setLoggingIdentity(0, own.group.c_str(), nullptr, nullptr, 1);
-  // Registered before the logger exists, so it runs after the logger is gone.
-  std::atexit([] {
+  std::atexit([] {  // registered before the logger exists, so run after it is gone
     if (ownLogFolder().remove) removeTree(logsRoot() + ownLogFolder().group);
   });
 }
 inline void removeOwnLogFolder() { ownLogFolder().remove = true; }
 
 // The lines written to a log folder (by default the program's own) since the
-// scope was made.
+// scope was made (or all of them, when not `fromNow`).
 class LogScope {
  public:
-  explicit LogScope(std::wstring directory = ownLogFolder().directory) : directory_(std::move(directory)) {
-    for (const std::wstring& file : logFilesIn(directory_)) {
-      WIN32_FILE_ATTRIBUTE_DATA data = {};
-      if (::GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) {
-        start_[file] = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-      }
-    }
+  explicit LogScope(std::wstring directory = ownLogFolder().directory, bool fromNow = true)
+      : directory_(std::move(directory)) {
+    std::error_code ignored;
+    for (const std::wstring& file : fromNow ? logFilesIn(directory_) : std::vector<std::wstring>())
+      start_[file] = static_cast<std::streamoff>(std::filesystem::file_size(file, ignored));
   }
 
   std::vector<LogLine> lines() const {
     std::vector<LogLine> lines;
-    for (const std::wstring& text : texts()) {
-      LogLine line;
+    LogLine line;
+    for (const std::wstring& text : readLogFolder(directory_, start_))
       if (parseLogLine(text, line)) lines.push_back(line);
-    }
     return lines;
   }
 
@@ -259,42 +234,22 @@ class LogScope {
              (expected.line == 0 || line.line == expected.line);
     }));
   }
-  size_t countMessage(const std::wstring& message) const { return count(LogLine{L"", message}); }
+  size_t countMessage(const std::wstring& message) const { return count({L"", message}); }
 
-  // Success when some line matches; the failure lists the lines in scope.
+  // Success when some line matches; a failure lists the lines in scope.
   ::testing::AssertionResult has(const LogLine& expected) const {
     if (count(expected) > 0) return ::testing::AssertionSuccess();
     std::wstring report = L"no line (" + expected.severity + L") [" + expected.file + L":" +
                           std::to_wstring(expected.line) + L"] [" + expected.function + L"] " +
                           expected.message + L"\namong the lines since the scope began:";
-    for (const std::wstring& text : texts()) report += L"\n  " + text;
-    return ::testing::AssertionFailure() << narrow(report);
+    for (const std::wstring& text : readLogFolder(directory_, start_)) report += L"\n  " + text;
+    return ::testing::AssertionFailure() << report;
   }
-  ::testing::AssertionResult hasMessage(const std::wstring& message) const {
-    return has(LogLine{L"", message});
-  }
+  ::testing::AssertionResult hasMessage(const std::wstring& message) const { return has({L"", message}); }
 
  private:
-  std::vector<std::wstring> texts() const {
-    std::vector<std::wstring> texts;
-    for (const std::wstring& file : logFilesIn(directory_)) {
-      const auto mark = start_.find(file);
-      const auto more = splitLines(readLogFile(file, mark == start_.end() ? 0 : mark->second).text);
-      texts.insert(texts.end(), more.begin(), more.end());
-    }
-    return texts;
-  }
-  static std::string narrow(const std::wstring& text) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr,
-                          nullptr);
-    return out;
-  }
-
   std::wstring directory_;
-  std::map<std::wstring, ULONGLONG> start_;  // size of each file when the scope began
+  std::map<std::wstring, std::streamoff> start_;  // size of each file when the scope began
 };
 
 }  // namespace tarn_test
