@@ -2,11 +2,11 @@
 //   <common application data>\Brenix\BXLOGS\<group>\<module>\<module>[_<host>]NNN.log
 // configured by the "log.ini" beside them and the common "log.ini" in BXLOGS.
 //
-// Several processes may write one log. Every line is appended (the system puts
-// each write at the end of the file), and only the process that creates a file
-// or re-creates it in a rotation writes its byte-order mark, holding the file
-// alone while it does; the others wait for it and append. A line is written by
-// one write, so lines never overlap.
+// Several processes may write one log. Each line is one write, appended under
+// a lock that every writer of the file takes, so lines never overlap; only the
+// process that creates a file or re-creates it in a rotation writes its
+// byte-order mark, holding the file alone while it does, and the others wait
+// for it and append.
 #pragma once
 
 #include <windows.h>
