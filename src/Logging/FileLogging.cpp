@@ -91,10 +91,6 @@ class AppendLock {
   bool held_ = false;
 };
 
-ULONGLONG sizeOf(const BY_HANDLE_FILE_INFORMATION& info) noexcept {
-  return (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-}
-
 ULONGLONG asNumber(const FILETIME& time) noexcept {
   return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
@@ -196,18 +192,22 @@ uint32_t CLogging::checkPath(const std::wstring& path) noexcept {
   return 0;
 }
 
-uint32_t CLogging::checkOpened(HANDLE file, const std::wstring& path,
-                               const BY_HANDLE_FILE_INFORMATION& info) noexcept {
-  // Every line: the file is opened without following a reparse point, so a
-  // link shows in the attributes read anyway (on Windows). A second name (a
-  // hard link) could make the file someone else's.
-  if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || info.nNumberOfLinks > 1)
-    return kErrorReparsePoint;
-  // When the logger comes to a file: where the handle really is. Wine follows
-  // links to files and shows them neither by attributes nor by path.
+uint32_t CLogging::checkOpened(HANDLE file, const std::wstring& path) noexcept {
+  // When the logger comes to a file: neither a link opened as itself (Windows
+  // shows it in the attributes), nor a second name of another file (a hard
+  // link), nor anywhere but in the log directory once links are followed (Wine
+  // follows links to files and shows them neither by attributes nor by path).
+  // The lines after it open the file without following a reparse point, so a
+  // link put in its place later is written as itself, never through: they
+  // check nothing more.
   if (path == checkedPath_) return 0;
+  BY_HANDLE_FILE_INFORMATION info = {};
+  if (!::GetFileInformationByHandle(file, &info)) return ::GetLastError();
   try {
-    if (!folders_.holdsFile(file, path.substr(logDirectory_.size()))) return kErrorReparsePoint;
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || info.nNumberOfLinks > 1 ||
+        !folders_.holdsFile(file, path.substr(logDirectory_.size()))) {
+      return kErrorReparsePoint;
+    }
     checkedPath_ = path;
   } catch (...) {
     return ERROR_NOT_ENOUGH_MEMORY;
@@ -234,11 +234,11 @@ uint32_t CLogging::append(DWORD index, const std::wstring& line, bool force, boo
       file.reset(openWaiting(path, kAppend, kShared, OPEN_EXISTING));
       if (!file) return ::GetLastError();
     }
+    if (const uint32_t refused = checkOpened(file.get(), path)) return refused;
     const AppendLock lock(file.get());
-    BY_HANDLE_FILE_INFORMATION info = {};
-    if (!::GetFileInformationByHandle(file.get(), &info)) return ::GetLastError();
-    if (const uint32_t refused = checkOpened(file.get(), path, info)) return refused;
-    full = sizeOf(info) >= settings_.maxSize;
+    LARGE_INTEGER size = {};
+    if (!::GetFileSizeEx(file.get(), &size)) return ::GetLastError();
+    full = static_cast<ULONGLONG>(size.QuadPart) >= settings_.maxSize;
     if (full && !force) return 0;
     return writeAll(file.get(), line);
   } catch (...) {
@@ -266,9 +266,7 @@ uint32_t CLogging::rotate(DWORD from, DWORD to, const std::wstring& line, bool& 
       }
       if (!file) return ::GetLastError();
     }
-    BY_HANDLE_FILE_INFORMATION info = {};
-    if (!::GetFileInformationByHandle(file.get(), &info)) return ::GetLastError();
-    if (const uint32_t refused = checkOpened(file.get(), path, info)) return refused;
+    if (const uint32_t refused = checkOpened(file.get(), path)) return refused;
     DWORD stored = 0;
     if (!created && indexStored_ && readStoredIndex(stored) && stored != from) {
       moved = true;
@@ -280,9 +278,11 @@ uint32_t CLogging::rotate(DWORD from, DWORD to, const std::wstring& line, bool& 
     // rotation log.ini could not record) and the line goes behind its lines.
     bool recreate = created;
     if (!created) {
+      FILETIME written = {};
       WIN32_FILE_ATTRIBUTE_DATA left = {};
-      recreate = !::GetFileAttributesExW(logFilePath(from).c_str(), GetFileExInfoStandard, &left) ||
-                 asNumber(info.ftLastWriteTime) <= asNumber(left.ftLastWriteTime);
+      recreate = !::GetFileTime(file.get(), nullptr, nullptr, &written) ||
+                 !::GetFileAttributesExW(logFilePath(from).c_str(), GetFileExInfoStandard, &left) ||
+                 asNumber(written) <= asNumber(left.ftLastWriteTime);
     }
     storeIndex(to);  // before letting go of the file, so that the next rotator sees the move
     index_ = to;

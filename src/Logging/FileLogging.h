@@ -64,9 +64,9 @@ class CLogging : public CLoggingIf {
   // Before opening `path`: refuses a reparse point in the folders, or at
   // `path` when the logger comes to that file.
   uint32_t checkPath(const std::wstring& path) noexcept;
-  // After opening it: refuses a file that is a link or lies elsewhere.
-  uint32_t checkOpened(HANDLE file, const std::wstring& path,
-                       const BY_HANDLE_FILE_INFORMATION& info) noexcept;
+  // After opening it, when the logger comes to that file: refuses a file that
+  // is a link or lies elsewhere.
+  uint32_t checkOpened(HANDLE file, const std::wstring& path) noexcept;
   bool readStoredIndex(DWORD& index) const noexcept;
   void storeIndex(DWORD index) noexcept;
 
