@@ -69,9 +69,14 @@ TEST(FileLogRotation, UnwritableLogIniKeepsEveryLine) {
 }
 
 // Two processes write one log: this test and the same program started again
-// to run only SecondWriter, with the root in the environment.
+// to run only SecondWriter, with the root in the environment; the first waits
+// until the second is about to write.
 constexpr wchar_t kRootVariable[] = L"TARN_LOG_SECOND_WRITER_ROOT";
 constexpr int kLinesEach = 10000;
+
+std::wstring readyEvent(const std::wstring& root) {
+  return L"Local\\tarn-log-writer-" + std::to_wstring(std::hash<std::wstring>()(root));
+}
 
 void writeLines(const std::wstring& root, const std::wstring& writer) {
   CLogging logger(root);
@@ -83,6 +88,8 @@ void writeLines(const std::wstring& root, const std::wstring& writer) {
 TEST(FileLogProcesses, DISABLED_SecondWriter) {
   wchar_t root[MAX_PATH] = {};
   ASSERT_NE(::GetEnvironmentVariableW(kRootVariable, root, MAX_PATH), 0u);
+  const Ledra::ScopedHandle ready(::OpenEventW(EVENT_MODIFY_STATE, FALSE, readyEvent(root).c_str()));
+  ASSERT_TRUE(ready && ::SetEvent(ready.get()));
   writeLines(root, L"second ");
 }
 
@@ -93,6 +100,7 @@ void writeFromTwoProcesses(DWORD maxSize, DWORD maxEntries) {
   const LogRoot log("MaxSize=" + std::to_string(maxSize) + "\r\nMaxEntries=" + std::to_string(maxEntries) +
                     "\r\nOptions=0\r\n");
   ::SetEnvironmentVariableW(kRootVariable, log.root.c_str());
+  const Ledra::ScopedHandle ready(::CreateEventW(nullptr, TRUE, FALSE, readyEvent(log.root).c_str()));
   wchar_t program[MAX_PATH] = {};
   ::GetModuleFileNameW(nullptr, program, MAX_PATH);
   std::wstring command =
@@ -103,6 +111,7 @@ void writeFromTwoProcesses(DWORD maxSize, DWORD maxEntries) {
   ASSERT_TRUE(
       ::CreateProcessW(program, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
   const Ledra::ScopedHandle process(child.hProcess), thread(child.hThread);
+  ASSERT_EQ(::WaitForSingleObject(ready.get(), 60000), WAIT_OBJECT_0);
   writeLines(log.root, L"first ");
   ASSERT_EQ(::WaitForSingleObject(process.get(), 120000), WAIT_OBJECT_0);
   DWORD exitCode = 1;
