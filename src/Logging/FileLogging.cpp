@@ -19,7 +19,7 @@ constexpr ULONGLONG kSharingWaitMs = 2000;
 // Rounds of one line while other processes keep moving the rotation; the last
 // round writes into the current file even when it is full.
 constexpr int kRounds = 4;
-// Reparse points are not followed, so a link is opened as itself and refused.
+// A reparse point is never followed: a link is opened (and written) as itself.
 constexpr DWORD kOpenFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
 
 // The per-log value, else the common one, else the default; junk counts as missing.
@@ -230,7 +230,6 @@ uint32_t CLogging::append(DWORD index, const std::wstring& line, bool force, boo
       if (file) return writeAll(file.get(), kByteOrderMark + line);
       if (::GetLastError() != ERROR_FILE_EXISTS) return ::GetLastError();
       // Another process created it first: append behind its mark.
-      if (isReparsePoint(path)) return kErrorReparsePoint;
       file.reset(openWaiting(path, kAppend, kShared, OPEN_EXISTING));
       if (!file) return ::GetLastError();
     }
