@@ -62,7 +62,10 @@ uint32_t CETWLogging::initializeEx(uint64_t value, const wchar_t* group, HMODULE
     identity_.processValue = ::GetCurrentProcessId();
     identity_.value = value;
     listener_ = std::make_unique<CETWConfigurationListener>(
-        registryKey_, [this](DWORD enable, DWORD severity) { applyConfiguration(enable, severity); });
+        registryKey_, [switches = switches_](DWORD enable, DWORD severity) {
+          switches->providerOn = enable != 0;
+          switches->threshold = severity;
+        });
     listener_->start();
     classRegistration_.Guid = &kEventClassGuid;
     const ULONG status = api_->registerTraceGuids(&CETWLogging::controlCallback, this, properties_.providerId,
@@ -80,13 +83,8 @@ uint32_t CETWLogging::initializeEx(uint64_t value, const wchar_t* group, HMODULE
   return 0;
 }
 
-void CETWLogging::applyConfiguration(DWORD enable, DWORD severity) noexcept {
-  providerOn_ = enable != 0;
-  threshold_ = severity;
-}
-
 bool CETWLogging::isEnabled(uint32_t severity) const noexcept {
-  return severity >= threshold_ || severity == 3;
+  return severity >= switches_->threshold || severity == 3;
 }
 
 uint32_t CETWLogging::log(uint32_t severity, const wchar_t* file, const wchar_t* function, int line,
@@ -94,7 +92,7 @@ uint32_t CETWLogging::log(uint32_t severity, const wchar_t* file, const wchar_t*
   if (!initialised_) return ERROR_INVALID_HANDLE;
   const TRACEHANDLE session = session_;
   // No session listens, or the provider is switched off: nothing to send.
-  if (session == 0 || !providerOn_) return 0;
+  if (session == 0 || !switches_->providerOn) return 0;
   try {
     EtwEvent event;
     buildEtwEvent(event, severity, identity_, ::GetCurrentThreadId(), file, function, line, message);

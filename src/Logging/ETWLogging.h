@@ -57,14 +57,19 @@ class CETWLogging : public CLoggingIf_ex {
 
  private:
   static ULONG WINAPI controlCallback(WMIDPREQUESTCODE code, void* context, ULONG* size, void* buffer);
-  void applyConfiguration(DWORD enable, DWORD severity) noexcept;
+
+  // "Enable" and "Severity" as the listener last read them; shared with the
+  // listener, whose change handler may still write here after this logger goes.
+  struct Switches {
+    std::atomic<bool> providerOn{true};
+    std::atomic<uint32_t> threshold{CETWConfigurationListener::kDefaultSeverity};
+  };
 
   std::shared_ptr<IEtwApi> api_;
   std::wstring registryKey_;
   internal::ETWAppProperties properties_;
   std::atomic<bool> initialised_{false};
-  std::atomic<bool> providerOn_{true};
-  std::atomic<uint32_t> threshold_{CETWConfigurationListener::kDefaultSeverity};
+  std::shared_ptr<Switches> switches_ = std::make_shared<Switches>();
   std::atomic<TRACEHANDLE> session_{0};
   std::atomic<UCHAR> sessionLevel_{0};
   std::atomic<ULONG> sessionFlags_{0};

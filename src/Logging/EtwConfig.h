@@ -4,12 +4,8 @@
 #include <windows.h>
 
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <string>
-
-#include "wrappers/ObfuscatedRegKey.h"
-#include "wrappers/ScopedHandle.h"
-#include "wrappers/SrwSync.h"
 
 namespace ETWLogging {
 
@@ -40,7 +36,16 @@ struct ETWAppProperties {
 }  // namespace internal
 
 // Follows "Enable" and "Severity" of the logging key: reads them once on
-// start() and again whenever a value of the key changes.
+// start() and again, on a thread of the system's pool, whenever a value of the
+// key changes.
+//
+// The listener may go while a change is being handled, and it goes at the
+// latest when the library is unloaded, under the loader lock, where waiting
+// for a pool thread can deadlock. So it never waits: what the handler uses is
+// kept alive by the handler's own reference and dropped by whichever of the
+// two finishes last, and a handler still running when the listener goes
+// applies its values at most once more. `apply` must therefore own (or keep
+// alive) whatever it touches.
 class CETWConfigurationListener {
  public:
   using Apply = std::function<void(DWORD enable, DWORD severity)>;
@@ -57,14 +62,12 @@ class CETWConfigurationListener {
   void refresh() noexcept;
 
  private:
+  struct State;
+  struct Watch;
   static void CALLBACK onChange(void* context, BOOLEAN timedOut);
-  bool arm() noexcept;
 
-  std::wstring registryKey_;
-  Apply apply_;
-  Ledra::SrwMutex mutex_;
-  Basalt::CObfuscatedRegKey key_;
-  Ledra::ScopedHandle changed_;
+  std::shared_ptr<State> state_;
+  Watch* watch_ = nullptr;  // the registration's context; see ~CETWConfigurationListener
   HANDLE wait_ = nullptr;
 };
 

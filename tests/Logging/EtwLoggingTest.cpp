@@ -1,13 +1,18 @@
 // The ETW back end with a fake provider API, its settings, and the choice of back end.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Logging/ETWLogging.h"
 #include "Logging/LogBuilder.h"
 #include "Logging/LogPaths.h"
+#include "tests/support/ScratchKey.h"
+#include "wrappers/ScopedHandle.h"
 
 namespace {
 
@@ -58,30 +63,7 @@ class FakeEtwApi : public IEtwApi {
   }
 };
 
-// A scratch key under HKLM for one test, removed afterwards.
-class ScratchKey {
- public:
-  explicit ScratchKey(const std::wstring& name) : path_(L"SOFTWARE\\Brenix\\LoggingTests\\" + name) {
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, path_.c_str());
-  }
-  ~ScratchKey() { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, path_.c_str()); }
-  void setDword(const wchar_t* name, DWORD value) { set(name, REG_DWORD, &value, sizeof(value)); }
-  void setText(const wchar_t* name, const std::wstring& value) {
-    set(name, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  }
-  const wchar_t* path() const { return path_.c_str(); }
-
- private:
-  void set(const wchar_t* name, DWORD type, const void* data, DWORD size) {
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                &key, nullptr),
-              ERROR_SUCCESS);
-    ::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
-    ::RegCloseKey(key);
-  }
-  std::wstring path_;
-};
+using tarn_test::ScratchKey;
 
 TEST(EtwEvent, RecordAndHeaderBytesAreExact) {
   EventIdentity identity;
@@ -185,6 +167,59 @@ TEST(EtwLogging, ThresholdComesFromRegistryAndInformationIsAlwaysOn) {
   const DWORD deadline = ::GetTickCount() + 20000;
   while (!logger.isEnabled(1) && ::GetTickCount() < deadline) ::Sleep(5);
   EXPECT_TRUE(logger.isEnabled(1));
+}
+
+// The listener may go under the loader lock, where a handler that needs the
+// lock can never finish: going must not wait for a running handler, and the
+// handler must finish on state that is still there.
+TEST(EtwConfigurationListener, GoesWithoutWaitingForARunningHandler) {
+  ScratchKey key(L"Listener");
+  key.setDword(L"Severity", 1);
+  struct Gate {
+    Ledra::ScopedHandle entered{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    Ledra::ScopedHandle release{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    std::atomic<int> calls{0};
+  };
+  auto gate = std::make_shared<Gate>();
+  auto listener = std::make_unique<CETWConfigurationListener>(key.path(), [gate](DWORD, DWORD) {
+    if (++gate->calls == 1) return;  // the read of start()
+    ::SetEvent(gate->entered.get());
+    ::WaitForSingleObject(gate->release.get(), 30000);
+  });
+  listener->start();
+  key.setDword(L"Severity", 2);
+  ASSERT_EQ(::WaitForSingleObject(gate->entered.get(), 20000), WAIT_OBJECT_0);
+  Ledra::ScopedHandle gone(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  std::thread owner([&] {
+    listener.reset();
+    ::SetEvent(gone.get());
+  });
+  EXPECT_EQ(::WaitForSingleObject(gone.get(), 10000), WAIT_OBJECT_0) << "going waited for the handler";
+  ::SetEvent(gate->release.get());
+  owner.join();
+  // The handler, finishing last, lets go of the state and so of the gate.
+  const ULONGLONG deadline = ::GetTickCount64() + 20000;
+  while (gate.use_count() > 1 && ::GetTickCount64() < deadline) ::Sleep(1);
+  EXPECT_EQ(gate.use_count(), 1);
+}
+
+TEST(EtwLogging, SurvivesBeingMadeAndDroppedWhileItsKeyChanges) {
+  ScratchKey key(L"Churn");
+  key.setDword(L"Severity", 3);
+  std::atomic<bool> done{false};
+  std::thread changer([&] {
+    for (DWORD severity = 0; !done; ++severity) {
+      key.setDword(L"Severity", 1 + severity % 5);
+    }
+  });
+  int started = 0;
+  for (int i = 0; i < 200; ++i) {
+    CETWLogging logger(std::make_shared<FakeEtwApi>(), key.path());
+    started += logger.initialize(L"G", nullptr, nullptr) == 0 ? 1 : 0;
+  }
+  done = true;
+  changer.join();
+  EXPECT_EQ(started, 200);
 }
 
 TEST(EtwLogging, RegistryValuesOverrideTheDefaults) {

@@ -32,15 +32,7 @@ TEST(LogLine, TimestampUsesTwelveHourClock) {
   EXPECT_EQ(formatTimestamp(at(2025, 12, 31, 9, 59, 0)), L"12/31/2025 09:59:00 AM$");
 }
 
-TEST(LogLine, ErrorWithGroupOptionAtFixedTime) {
-  LineParts parts;
-  parts.options = 0x10;
-  parts.group = L"Firewall";
-  parts.message = L"Error getting settings";
-  EXPECT_EQ(formatLogLine(at(2026, 1, 2, 15, 4, 5), 4, parts),
-            L"01/02/2026 03:04:05 PM$ -- (Error)$ [Firewall]$ Error getting settings\r\n");
-}
-
+// An Error at 15:04:05 on 2 January 2026, with each option.
 TEST(LogLine, EachOptionBitAddsItsPartInFixedOrder) {
   LineParts parts;
   parts.group = L"Firewall";
@@ -49,8 +41,8 @@ TEST(LogLine, EachOptionBitAddsItsPartInFixedOrder) {
   parts.file = L"C:\\src\\firewall\\TarnModuleImpl.cpp";
   parts.line = 134;
   parts.function = L"Ledra::TarnModuleImpl::start";
-  parts.message = L"m";
-  const std::wstring head = L"01/02/2026 03:04:05 PM$ -- (Information)$";
+  parts.message = L"Error getting settings";
+  const std::wstring head = L"01/02/2026 03:04:05 PM$ -- (Error)$";
   const struct {
     uint32_t options;
     const wchar_t* middle;
@@ -66,7 +58,8 @@ TEST(LogLine, EachOptionBitAddsItsPartInFixedOrder) {
   };
   for (const auto& c : cases) {
     parts.options = c.options;
-    EXPECT_EQ(formatLogLine(at(2026, 1, 2, 15, 4, 5), 3, parts), head + c.middle + L" m\r\n")
+    EXPECT_EQ(formatLogLine(at(2026, 1, 2, 15, 4, 5), 4, parts),
+              head + c.middle + L" Error getting settings\r\n")
         << "options " << c.options;
   }
 }

@@ -10,7 +10,7 @@
 #include "Logging/Log.h"
 #include "Logging/LogPaths.h"
 #include "Logging/PerfTimer.h"
-#include "LogTestFiles.h"
+#include "tests/support/LogScope.h"
 
 namespace {
 
@@ -18,10 +18,10 @@ constexpr wchar_t kLogFile[] = L"tests\\ProcessTest";
 
 TEST(ProcessLogger, WritesCallSitesTimersAndBridgedLinesToTheGroupLog) {
   const std::wstring module = ETWLogging::moduleBaseName(nullptr);
-  const std::wstring groupFolder = logtest::logsRoot() + L"LogTestProcess\\";
-  logtest::removeTree(groupFolder);
+  const std::wstring groupFolder = tarn_test::logsRoot() + L"LogTestProcess\\";
+  tarn_test::removeTree(groupFolder);
   const std::wstring directory = groupFolder + module + L"\\";
-  logtest::writeIni(directory + L"log.ini", "[Config]\r\nSeverity=1\r\nOptions=0x3C\r\n");
+  tarn_test::writeTextFile(directory + L"log.ini", "[Config]\r\nSeverity=1\r\nOptions=0x3C\r\n");
 
   Ledra::logging::setLoggingIdentity(0, L"LogTestProcess", nullptr, nullptr, 0);
   ASSERT_TRUE(Ledra::logging::isEnabled(Ledra::logging::Normal));
@@ -38,23 +38,23 @@ TEST(ProcessLogger, WritesCallSitesTimersAndBridgedLinesToTheGroupLog) {
   Ledra::logging::log(9, kLogFile, L"Ledra::Test::run", 80, L"never");
 
   // A null host means none: the file name carries no host part.
-  const auto log = logtest::readLogFile(directory + module + L"000.log");
+  const auto log = tarn_test::readLogFile(directory + module + L"000.log");
   ASSERT_TRUE(log.exists);
   EXPECT_TRUE(log.byteOrderMark);
-  const auto lines = logtest::splitLines(log.text);
+  const auto lines = tarn_test::splitLines(log.text);
   ASSERT_EQ(lines.size(), 3u) << log.text.size();
 
   wchar_t ids[64] = {};
   swprintf(ids, 64, L" [PID:%5lu TID:%5lu]$", ::GetCurrentProcessId(), ::GetCurrentThreadId());
   const std::wstring prefix = std::wstring(L" [LogTestProcess]$") + ids;
-  EXPECT_EQ(logtest::afterTimestamp(lines[0]),
+  EXPECT_EQ(tarn_test::afterTimestamp(lines[0]),
             L" -- (Error)"
             L"$" +
                 prefix +
                 L" [ProcessTest:   77]$ [Ledra::Test::run()]$"
                 L" wide w narrow n number 5");
 
-  const std::wstring timer = logtest::afterTimestamp(lines[1]);
+  const std::wstring timer = tarn_test::afterTimestamp(lines[1]);
   const std::wregex timerLine(
       LR"( \[PerfTimer:\s*\d+\]\$ \[Ledra::internal::PerfTimer::stop\(\)\]\$ )"
       LR"(M12NPerfTimer\|MessageBusLib::MessageBusLib\|(\d+)\|(\d+)\|(\d+)$)");
@@ -64,9 +64,9 @@ TEST(ProcessLogger, WritesCallSitesTimersAndBridgedLinesToTheGroupLog) {
   ASSERT_TRUE(std::regex_match(rest, match, timerLine)) << rest;
   EXPECT_EQ(std::stoll(match[3].str()), std::stoll(match[2].str()) - std::stoll(match[1].str()));
 
-  EXPECT_EQ(logtest::afterTimestamp(lines[2]),
+  EXPECT_EQ(tarn_test::afterTimestamp(lines[2]),
             L" -- (Error)$" + prefix + L" [basalt.cpp:    9]$ [B::c()]$ basalt 1");
-  logtest::removeTree(groupFolder);
+  tarn_test::removeTree(groupFolder);
 }
 
 }  // namespace

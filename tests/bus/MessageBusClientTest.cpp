@@ -8,11 +8,13 @@
 #include "bus/ReplyImpl.h"
 #include "include/ModuleStatus.h"
 #include "tests/bus/FakeShim.h"
+#include "tests/support/LogScope.h"
 
 namespace Ledra {
 namespace {
 
 using std::chrono::milliseconds;
+using tarn_test::LogScope;
 using testing::FakeProcessAPI;
 using testing::FakeShim;
 
@@ -74,14 +76,20 @@ TEST_F(ClientTest, ReplyGoesOutOnceMoreAsOrdinaryMessageUnlessCopyBitsSay) {
 }
 
 TEST_F(ClientTest, FailedPublishIsReturnedWhileFailedCopyIsNot) {
+  const LogScope log;
+  const std::wstring code = std::to_wstring(MODULE_STATUS_NO_SUBSCRIBERS) + L".";
   shim->publishResults = {MODULE_STATUS_NO_SUBSCRIBERS};
   EXPECT_EQ(MODULE_STATUS_NO_SUBSCRIBERS, client->publish(makeMessage(L"A", kMessageFlagReply)));
   EXPECT_EQ(1u, shim->published.size());
+  EXPECT_TRUE(log.has({L"Error", L"Failed to publish message. Error code " + code, L"MessageBusClient",
+                       L"Ledra::MessageBusClient::internalPublish"}));
 
   shim->published.clear();
   shim->publishResults = {0, MODULE_STATUS_NO_SUBSCRIBERS};
   EXPECT_EQ(0u, client->publish(makeMessage(L"A", kMessageFlagReply)));
   EXPECT_EQ(2u, shim->published.size());
+  EXPECT_TRUE(log.has({L"Warning", L"Failed to publish non-reply copy of the message. Error code " + code,
+                       L"MessageBusClient", L"Ledra::MessageBusClient::internalPublish"}));
 }
 
 TEST_F(ClientTest, EmptyMessageIsRefusedWithoutCallingTheLibrary) {
@@ -242,8 +250,12 @@ TEST_F(ClientTest, UnsubscribeDropsExactIdsThenFilterIdsOfTheAlias) {
   ASSERT_EQ(0u, client->subscribe(L"Core.C", counting(count)));                     // id 103, alias = name
   EXPECT_EQ(0u, client->unsubscribe(L"group"));
   EXPECT_EQ((std::vector<uint32_t>{100, 102, 101}), shim->unsubscribed);
+  const LogScope log;
   EXPECT_EQ(0u, client->unsubscribe(L"group"));
   EXPECT_EQ(0u, client->unsubscribe(L"never subscribed"));
+  EXPECT_TRUE(log.has({L"Warning", L"Subscription not found. Alias: group.", L"MessageBusClient",
+                       L"Ledra::MessageBusClient::unsubscribe"}));
+  EXPECT_TRUE(log.has({L"Warning", L"Subscription not found. Alias: never subscribed."}));
   EXPECT_EQ(3u, shim->unsubscribed.size());
   EXPECT_EQ(0u, client->unsubscribe(L"Core.C"));
   EXPECT_EQ(103u, shim->unsubscribed.back());

@@ -4,11 +4,11 @@
 #include <stdexcept>
 
 #include "dll/DllLoader.h"
-#include "tests/wrappers/TestLogging.h"
+#include "tests/support/LogScope.h"
 
 namespace {
 
-using tarn_test::logHasMessage;
+using tarn_test::LogScope;
 
 INT_PTR WINAPI knownProcedure() { return 1; }
 
@@ -51,12 +51,14 @@ class FakeDllAPI : public Ledra::DllAPI {
 };
 
 TEST(DllLoader, RefusesMissingHandlePointerWithoutTouchingTheSystem) {
+  const LogScope log;
   auto api = std::make_shared<FakeDllAPI>();
   Ledra::DllLoader loader(api);
   EXPECT_FALSE(loader.loadDLL(L"C:\\x\\lib.dll", nullptr));
   EXPECT_TRUE(api->loads.empty());
   EXPECT_TRUE(api->handleQueries.empty());
-  EXPECT_TRUE(logHasMessage(L"Invalid pHandle specified. Exiting."));
+  EXPECT_TRUE(log.has(
+      {L"Warning", L"Invalid pHandle specified. Exiting.", L"DllLoader", L"Ledra::DllLoader::loadDLL"}));
 }
 
 TEST(DllLoader, TakesLibraryAlreadyInTheProcessWithoutLoadingIt) {
@@ -82,6 +84,7 @@ TEST(DllLoader, LoadsOtherwiseAndReportsFailuresByStatusName) {
       {false, true, L"Failed to load library. Error code: MODULE_STATUS_UNKNOWN_EXCEPTION(2147483663)."},
   };
   for (const auto& c : cases) {
+    const LogScope log;
     auto api = std::make_shared<FakeDllAPI>();
     api->loadSucceeds = c.succeeds;
     api->throwOnLoad = c.throws;
@@ -90,7 +93,7 @@ TEST(DllLoader, LoadsOtherwiseAndReportsFailuresByStatusName) {
     EXPECT_EQ(loader.loadDLL(L"C:\\x\\lib.dll", &module), c.succeeds);
     EXPECT_EQ(api->loads, (std::vector<std::wstring>{L"C:\\x\\lib.dll"}));
     if (c.logLine != nullptr) {
-      EXPECT_TRUE(logHasMessage(c.logLine)) << c.logLine;
+      EXPECT_TRUE(log.has({L"Error", c.logLine, L"DllLoader", L"Ledra::DllLoader::loadDLL"}));
     }
   }
 }
@@ -98,14 +101,12 @@ TEST(DllLoader, LoadsOtherwiseAndReportsFailuresByStatusName) {
 TEST(DllLoader, MissingOrFailingLookupGivesNullAndIsLogged) {
   auto api = std::make_shared<FakeDllAPI>();
   Ledra::DllLoader loader(api);
-  const size_t before =
-      tarn_test::countLogMessages(L"getProcAddress was unsuccessful in finding the handle's address");
+  const LogScope log;
   EXPECT_NE(loader.getProcAddress(fakeModule(), "Known"), nullptr);
   EXPECT_EQ(loader.getProcAddress(fakeModule(), "Unknown"), nullptr);
   api->throwOnLookup = true;
   EXPECT_EQ(loader.getProcAddress(fakeModule(), "Known"), nullptr);
-  EXPECT_EQ(tarn_test::countLogMessages(L"getProcAddress was unsuccessful in finding the handle's address"),
-            before + 2);
+  EXPECT_EQ(log.count({L"Warning", L"getProcAddress was unsuccessful in finding the handle's address"}), 2u);
 }
 
 TEST(DllLoader, FreesThroughTheSystemLayer) {

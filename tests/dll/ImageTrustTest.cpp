@@ -12,8 +12,8 @@
 #include <memory>
 #include <string>
 
+#include "tests/support/LogScope.h"
 #include "tests/wrappers/TempFolder.h"
-#include "tests/wrappers/TestLogging.h"
 #include "wrappers/DllAPI.h"
 #include "wrappers/ImageTrust.h"
 #include "wrappers/TrustCheck.h"
@@ -119,12 +119,12 @@ TEST(ImageTrust, LoadsOnlyAbsolutePaths) {
   EXPECT_TRUE(Ledra::isAbsolutePath(L"\\\\server\\share\\x.dll"));
 
   // Through the system layer: logged, answered as a failed load.
+  const tarn_test::LogScope log;
   HMODULE module = nullptr;
   EXPECT_FALSE(Ledra::DllAPI().loadLibrary(L"$(Kiln.InstallDir)\\MessageBus.dll", &module));
   EXPECT_EQ(module, nullptr);
-  EXPECT_TRUE(
-      tarn_test::logHasMessage(L"Refused to load $(Kiln.InstallDir)\\MessageBus.dll: not an absolute path."));
-  EXPECT_TRUE(tarn_test::logHasMessage(L"LoadLibrary Failed. GLE: " + std::to_wstring(ERROR_BAD_PATHNAME)));
+  EXPECT_TRUE(log.hasMessage(L"Refused to load $(Kiln.InstallDir)\\MessageBus.dll: not an absolute path."));
+  EXPECT_TRUE(log.hasMessage(L"LoadLibrary Failed. GLE: " + std::to_wstring(ERROR_BAD_PATHNAME)));
 }
 
 TEST(ImageTrust, HoldsTheFileFromTheCheckUntilTheLoadHasReturned) {

@@ -6,11 +6,11 @@
 
 #include "dll/SharedLibrary.h"
 #include "include/ModuleException.h"
-#include "tests/wrappers/TestLogging.h"
+#include "tests/support/LogScope.h"
 
 namespace {
 
-using tarn_test::logHasMessage;
+using tarn_test::LogScope;
 
 INT_PTR WINAPI entryPoint() { return 1; }
 
@@ -112,6 +112,7 @@ struct Fixture {
 };
 
 TEST(SharedLibrary, LoadsFromFirstFolderHoldingTheFileAndImportsAllFourInOrder) {
+  const LogScope log;
   Fixture f;
   f.search->existing = {L"C:\\libs\\\\Plugin.dll", L"D:\\other\\Plugin.dll"};
   std::unique_ptr<Ledra::SharedLibrary> library;
@@ -119,7 +120,7 @@ TEST(SharedLibrary, LoadsFromFirstFolderHoldingTheFileAndImportsAllFourInOrder) 
   EXPECT_EQ(f.search->getSearchPaths(),
             (std::vector<std::wstring>{L"C:\\missing", L"C:\\libs\\", L"D:\\other"}));
   EXPECT_EQ(f.loader->loads, (std::vector<std::wstring>{L"C:\\libs\\Plugin.dll"}));
-  EXPECT_TRUE(logHasMessage(L"Loading Plugin.dll from C:\\libs."));
+  EXPECT_TRUE(log.hasMessage(L"Loading Plugin.dll from C:\\libs."));
   EXPECT_EQ(f.loader->lookups,
             (std::vector<std::string>{"CreateObject", "ReleaseObject", "GetVersionStr", "GetVersionNum"}));
   for (size_t i = 0; i < 4; ++i)
@@ -157,6 +158,7 @@ TEST(SharedLibrary, BlockListDecidesByTheFileVersionValue) {
       {L"other value unreadable", L"Plugin.dll", true, L"1.0.0.1", true, {}, false, L"2.0.0.0"},
   };
   for (const auto& c : cases) {
+    const LogScope log;
     Fixture f;
     f.version->hasResource = c.hasResource;
     f.version->version = c.version;
@@ -184,53 +186,61 @@ TEST(SharedLibrary, BlockListDecidesByTheFileVersionValue) {
           << c.what;
     }
     if (c.blocked) {
-      EXPECT_TRUE(logHasMessage(L"Blocked library: C:\\Libs\\" + name + L".")) << c.what;
-      EXPECT_TRUE(logHasMessage(L"Failed to load library: " + name + L". Throwing ModuleException."))
+      EXPECT_TRUE(log.has({L"Information", L"Blocked library: C:\\Libs\\" + name + L".", L"SharedLibrary",
+                           L"Ledra::SharedLibrary::loadLibrary"}))
+          << c.what;
+      EXPECT_TRUE(log.has({L"Error", L"Failed to load library: " + name + L". Throwing ModuleException.",
+                           L"SharedLibrary", L"Ledra::SharedLibrary::SharedLibrary"}))
           << c.what;
     }
   }
 }
 
 TEST(SharedLibrary, FolderThatCannotBeExpandedStopsTheLoad) {
+  const LogScope log;
   Fixture f;
   f.expander->succeeds = false;
   f.search->existing = {L"C:\\a\\Expand.dll"};
   EXPECT_EQ(f.construct(L"Expand.dll", {L"C:\\a"}), "Failed to load library");
   EXPECT_TRUE(f.search->getSearchPaths().empty());
   EXPECT_TRUE(f.loader->loads.empty());
-  EXPECT_TRUE(logHasMessage(L"Failed to resolve file path, C:\\a, for library: Expand.dll."));
+  EXPECT_TRUE(log.hasMessage(L"Failed to resolve file path, C:\\a, for library: Expand.dll."));
 }
 
 TEST(SharedLibrary, FolderThatStaysRelativeIsRefused) {
   // An unexpanded macro or a relative folder would make the load search the DLL search order.
   for (const std::wstring folder : {L"libs", L"$(Unknown)\\libs"}) {
+    const LogScope log;
     Fixture f;
     f.search->existing = {folder + L"\\Relative.dll"};
     EXPECT_EQ(f.construct(L"Relative.dll", {folder}), "Failed to load library") << folder;
     EXPECT_TRUE(f.loader->loads.empty()) << folder;
-    EXPECT_TRUE(logHasMessage(L"Refused to load " + folder + L"\\Relative.dll: not an absolute path."))
+    EXPECT_TRUE(log.hasMessage(L"Refused to load " + folder + L"\\Relative.dll: not an absolute path."))
         << folder;
   }
 }
 
 TEST(SharedLibrary, LibraryInNoFolderThrows) {
+  const LogScope log;
   Fixture f;
   EXPECT_EQ(f.construct(L"Nowhere.dll", {L"C:\\a", L"C:\\b"}), "Failed to load library");
   EXPECT_TRUE(f.loader->loads.empty());
-  EXPECT_TRUE(logHasMessage(L"Failed to find valid path for library: Nowhere.dll."));
-  EXPECT_TRUE(logHasMessage(L"Failed to load library: Nowhere.dll. Throwing ModuleException."));
+  EXPECT_TRUE(log.hasMessage(L"Failed to find valid path for library: Nowhere.dll."));
+  EXPECT_TRUE(log.hasMessage(L"Failed to load library: Nowhere.dll. Throwing ModuleException."));
 }
 
 TEST(SharedLibrary, FailedLoadThrows) {
+  const LogScope log;
   Fixture f;
   f.loader->loadSucceeds = false;
   f.search->existing = {L"C:\\a\\Refused.dll"};
   EXPECT_EQ(f.construct(L"Refused.dll", {L"C:\\a"}), "Failed to load library");
   EXPECT_TRUE(f.loader->frees.empty());
-  EXPECT_TRUE(logHasMessage(L"Failed to load library: Refused.dll."));
+  EXPECT_TRUE(log.hasMessage(L"Failed to load library: Refused.dll."));
 }
 
 TEST(SharedLibrary, MissingEntryPointFreesTheLibraryAndThrows) {
+  const LogScope log;
   const struct {
     const char* missing;
     std::vector<std::string> lookups;
@@ -246,14 +256,15 @@ TEST(SharedLibrary, MissingEntryPointFreesTheLibraryAndThrows) {
         << c.missing;
     EXPECT_EQ(f.loader->lookups, c.lookups) << c.missing;
     EXPECT_EQ(f.loader->frees, (std::vector<HMODULE>{fakeModule()})) << c.missing;
-    EXPECT_TRUE(logHasMessage(L"Failed to load " + std::wstring(c.missing, c.missing + strlen(c.missing)) +
-                              L" function from library: Partial.dll."));
+    EXPECT_TRUE(log.hasMessage(L"Failed to load " + std::wstring(c.missing, c.missing + strlen(c.missing)) +
+                               L" function from library: Partial.dll."));
   }
   EXPECT_TRUE(
-      logHasMessage(L"Failed to import functions from library: Partial.dll. Throwing ModuleException."));
+      log.hasMessage(L"Failed to import functions from library: Partial.dll. Throwing ModuleException."));
 }
 
 TEST(SharedLibrary, FailedReleaseIsLoggedNotThrown) {
+  const LogScope log;
   Fixture f;
   f.loader->freeSucceeds = false;
   f.search->existing = {L"C:\\a\\Sticky.dll"};
@@ -261,7 +272,7 @@ TEST(SharedLibrary, FailedReleaseIsLoggedNotThrown) {
   ASSERT_EQ(f.construct(L"Sticky.dll", {L"C:\\a"}, &library), "");
   EXPECT_NO_THROW(library.reset());
   EXPECT_EQ(f.loader->frees.size(), 1u);
-  EXPECT_TRUE(logHasMessage(L"Failed to free library: Sticky.dll."));
+  EXPECT_TRUE(log.hasMessage(L"Failed to free library: Sticky.dll."));
 }
 
 }  // namespace

@@ -10,12 +10,13 @@
 #include "dll/SharedLibrary.h"
 #include "wrappers/TrustCheck.h"
 #include "include/ModuleException.h"
-#include "tests/wrappers/TestLogging.h"
+#include "tests/support/LogScope.h"
+#include "tests/wrappers/TempFolder.h"
 #include "wrappers/ScopedHandle.h"
 
 namespace {
 
-using tarn_test::logHasMessage;
+using tarn_test::LogScope;
 using tarn_test::programFolder;
 
 std::wstring inProgramFolder(const std::wstring& relative) { return programFolder() + relative; }
@@ -33,6 +34,7 @@ class CountingDllAPI : public Ledra::DllAPI {
 };
 
 TEST(TrustCheck, EmptyPathIsAnInvalidParameter) {
+  const LogScope log;
   EXPECT_EQ(Ledra::checkTrustedSignature(L""), 87u);
   Ledra::DllAPI api;
   EXPECT_FALSE(api.isTrusted(L""));
@@ -40,7 +42,7 @@ TEST(TrustCheck, EmptyPathIsAnInvalidParameter) {
   EXPECT_FALSE(api.loadLibrary(L"", &module));
   EXPECT_EQ(::GetLastError(), 87u);
   EXPECT_EQ(module, nullptr);
-  EXPECT_TRUE(logHasMessage(L"LoadLibrary Failed. GLE: 87"));
+  EXPECT_TRUE(log.hasMessage(L"LoadLibrary Failed. GLE: 87"));
 }
 
 TEST(TrustCheck, SignedLibraryOfTheTrustedPublisherPasses) {
@@ -60,6 +62,7 @@ TEST(TrustCheck, UnsignedTamperedAndRogueCopiesAreRefusedAndNotLoaded) {
       {L"trust_rogue", L"TarnTestLibRogue.dll", static_cast<uint32_t>(TRUST_E_SUBJECT_NOT_TRUSTED)},
   };
   for (const auto& c : cases) {
+    const LogScope log;
     const std::wstring path = inProgramFolder(std::wstring(c.folder) + L"\\" + c.name);
     ASSERT_NE(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << c.name;
     EXPECT_EQ(Ledra::checkTrustedSignature(path), c.code) << c.name;
@@ -73,12 +76,13 @@ TEST(TrustCheck, UnsignedTamperedAndRogueCopiesAreRefusedAndNotLoaded) {
     }
     EXPECT_EQ(error, "Failed to load library") << c.name;
     EXPECT_FALSE(isLoaded(path)) << c.name;
-    EXPECT_TRUE(logHasMessage(L"LoadLibrary Failed. GLE: " + std::to_wstring(c.code))) << c.name;
-    EXPECT_TRUE(logHasMessage(std::wstring(L"Failed to load library: ") + c.name + L".")) << c.name;
+    EXPECT_TRUE(log.hasMessage(L"LoadLibrary Failed. GLE: " + std::to_wstring(c.code))) << c.name;
+    EXPECT_TRUE(log.hasMessage(std::wstring(L"Failed to load library: ") + c.name + L".")) << c.name;
   }
 }
 
 TEST(SharedLibraryOnDisk, SignedLibraryLoadsIsSharedByReferenceAndUnloads) {
+  const LogScope log;
   const std::wstring path = inProgramFolder(L"TarnTestLib.dll");
   ASSERT_FALSE(isLoaded(path));
   {
@@ -87,7 +91,7 @@ TEST(SharedLibraryOnDisk, SignedLibraryLoadsIsSharedByReferenceAndUnloads) {
     ASSERT_TRUE(isLoaded(path));
     std::wstring folder = programFolder();
     folder.pop_back();
-    EXPECT_TRUE(logHasMessage(L"Loading TarnTestLib.dll from " + folder + L"."));
+    EXPECT_TRUE(log.hasMessage(L"Loading TarnTestLib.dll from " + folder + L"."));
 
     using GetVersionNumFn = unsigned (*)();
     using GetVersionStrFn = const wchar_t* (*)();
@@ -115,6 +119,7 @@ TEST(SharedLibraryOnDisk, SignedLibraryLoadsIsSharedByReferenceAndUnloads) {
 }
 
 TEST(SharedLibraryOnDisk, LibraryWithoutGetVersionNumIsFreedAndThrows) {
+  const LogScope log;
   const std::wstring path = inProgramFolder(L"TarnTestLibNoVersionNum.dll");
   std::string error;
   try {
@@ -125,7 +130,7 @@ TEST(SharedLibraryOnDisk, LibraryWithoutGetVersionNumIsFreedAndThrows) {
   EXPECT_EQ(error, "Failed to import functions from library");
   EXPECT_FALSE(isLoaded(path));
   EXPECT_TRUE(
-      logHasMessage(L"Failed to load GetVersionNum function from library: TarnTestLibNoVersionNum.dll."));
+      log.hasMessage(L"Failed to load GetVersionNum function from library: TarnTestLibNoVersionNum.dll."));
 }
 
 // The block list as the installation writes it: HKLM\SOFTWARE\Brenix\Kiln\List\<name>.
@@ -155,6 +160,7 @@ class BlockListEntry {
 };
 
 TEST(SharedLibraryOnDisk, RegistryBlockListRefusesTheListedVersionInEveryStoredForm) {
+  const LogScope log;
   const std::wstring path = inProgramFolder(L"blocklist\\TarnBlockListTest.dll");
   const Ledra::LibraryInfo info{L"TarnBlockListTest.dll", {L"$(App.Folder)blocklist"}};
   const DWORD number = 1;
@@ -191,7 +197,7 @@ TEST(SharedLibraryOnDisk, RegistryBlockListRefusesTheListedVersionInEveryStoredF
     }
     EXPECT_FALSE(isLoaded(path)) << c.what;
   }
-  EXPECT_TRUE(logHasMessage(L"Blocked library: " + path + L"."));
+  EXPECT_TRUE(log.hasMessage(L"Blocked library: " + path + L"."));
 }
 
 }  // namespace

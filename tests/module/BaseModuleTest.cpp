@@ -8,10 +8,14 @@
 #include "bus/MessageBus.h"
 #include "message/Message.h"
 #include "module/BaseModule.h"
+#include "tests/support/LogScope.h"
 
 namespace {
 
 using namespace Ledra;
+using tarn_test::LogScope;
+
+constexpr wchar_t kTag[] = L"BaseModule";
 
 // Records every bus call it forwards to.
 class RecordingBus : public MessageBus {
@@ -19,20 +23,24 @@ class RecordingBus : public MessageBus {
   std::vector<std::wstring> calls;
   unsigned long answer = 0;
 
-  unsigned long publish(const std::shared_ptr<Message>& m) override { return note(L"publish " + m->getName()); }
+  unsigned long publish(const std::shared_ptr<Message>& m) override {
+    return note(L"publish " + m->getName());
+  }
   unsigned long publishVariant(const std::shared_ptr<Message>& m) override {
     return note(L"publishVariant " + m->getName());
   }
   unsigned long request(const std::shared_ptr<Message>& m, ReplyCallback c, const Timeout& t) override {
     return note(L"request-callback " + m->getName() + L" " + std::to_wstring(t.count()) + (c ? L" cb" : L""));
   }
-  unsigned long request(const std::shared_ptr<Message>& m, std::shared_ptr<Reply>&, const Timeout& t) override {
+  unsigned long request(const std::shared_ptr<Message>& m, std::shared_ptr<Reply>&,
+                        const Timeout& t) override {
     return note(L"request " + m->getName() + L" " + std::to_wstring(t.count()));
   }
   unsigned long requestVariant(const std::shared_ptr<Message>& m, ReplyCallback, const Timeout&) override {
     return note(L"requestVariant-callback " + m->getName());
   }
-  unsigned long requestVariant(const std::shared_ptr<Message>& m, std::shared_ptr<Reply>&, const Timeout&) override {
+  unsigned long requestVariant(const std::shared_ptr<Message>& m, std::shared_ptr<Reply>&,
+                               const Timeout&) override {
     return note(L"requestVariant " + m->getName());
   }
   unsigned long subscribe(const std::wstring& n, const std::wstring& a, Callback c) override {
@@ -48,7 +56,9 @@ class RecordingBus : public MessageBus {
   unsigned long subscribeFilter(const std::wstring& n, const std::wstring& a, Callback) override {
     return note(L"subscribeFilter " + n + L" " + a);
   }
-  unsigned long subscribeFilter(const std::wstring& n, Callback) override { return note(L"subscribeFilter " + n); }
+  unsigned long subscribeFilter(const std::wstring& n, Callback) override {
+    return note(L"subscribeFilter " + n);
+  }
   unsigned long subscribeFilterInSession(const std::wstring& n, const std::wstring& a, Callback) override {
     return note(L"subscribeFilterInSession " + n + L" " + a);
   }
@@ -95,17 +105,23 @@ struct Host {
 };
 
 TEST(BaseInitialize, RefusesAnEmptyManagerWithoutStoringTheBus) {
+  const LogScope log;
   TestModule module(nullptr);
   auto bus = std::make_shared<RecordingBus>();
   EXPECT_EQ(MODULE_STATUS_INVALID_PARAMETER, module.baseInitialize(L"m", L"s", {}, nullptr, bus));
   EXPECT_EQ(0u, module.getContainer()->registrationCount<MessageBus>());
   EXPECT_EQ(L"m", module.getName()) << "names are kept before the checks";
+  EXPECT_TRUE(log.has({L"Error", L"Invalid module manager object passed to base initialize.", kTag,
+                       L"Ledra::BaseModule::baseInitialize", 45}));
 }
 
 TEST(BaseInitialize, RefusesAnEmptyBusButKeepsTheManager) {
+  const LogScope log;
   TestModule module(nullptr);
   Host host;
   EXPECT_EQ(MODULE_STATUS_INVALID_PARAMETER, module.baseInitialize(L"m", L"s", {}, host.manager(), nullptr));
+  EXPECT_TRUE(log.has({L"Error", L"Invalid message bus object passed to base initialize.", kTag,
+                       L"Ledra::BaseModule::baseInitialize", 52}));
   EXPECT_EQ(0u, module.unload());
   EXPECT_EQ(1, host.unloads);
   EXPECT_EQ(L"m", host.lastName);
@@ -125,25 +141,36 @@ TEST(BaseInitialize, ReplacesTheBusRegistrationOnASecondCall) {
 }
 
 TEST(Unload, BeforeInitializationSucceedsWithoutAskingAnyone) {
+  const LogScope log;
   TestModule module(nullptr);
   EXPECT_EQ(0u, module.unload());
+  EXPECT_TRUE(log.has(
+      {L"Error", L"Failed to unload module due to nullptr", kTag, L"Ledra::BaseModule::unload", 181}));
 }
 
 TEST(Unload, PassesOnTheHostsRefusal) {
+  const LogScope log;
   TestModule module(nullptr);
   Host host;
   host.answer = MODULE_STATUS_NOT_SUPPORTED;
   ASSERT_EQ(0u, module.baseInitialize(L"fw", L"s", {}, host.manager(), std::make_shared<RecordingBus>()));
   EXPECT_EQ(MODULE_STATUS_NOT_SUPPORTED, module.unload());
   EXPECT_EQ(L"fw", host.lastName);
+  EXPECT_TRUE(
+      log.has({L"Error",
+               L"Failed to unload module. Error code: " + std::to_wstring(MODULE_STATUS_NOT_SUPPORTED) + L".",
+               kTag, L"Ledra::BaseModule::unload", 175}));
 }
 
 TEST(DirectMessage, NeedsTheBusClient) {
+  const LogScope log;
   TestModule module(nullptr);
   EXPECT_EQ(MODULE_STATUS_INVALID_STATE, module.directMessage(Message::create(L"n", L"s", L"{}")));
   Host host;
   ASSERT_EQ(0u, module.baseInitialize(L"m", L"s", {}, host.manager(), std::make_shared<RecordingBus>()));
   EXPECT_EQ(MODULE_STATUS_INVALID_STATE, module.directMessage(Message::create(L"n", L"s", L"{}")));
+  EXPECT_EQ(2u, log.count({L"Error", L"Failed to process direct message. Invalid message bus client.", kTag,
+                           L"Ledra::BaseModule::directMessage", 212}));
 }
 
 TEST(BusForwarding, PassesEveryOperationAndItsResultThrough) {
@@ -159,9 +186,11 @@ TEST(BusForwarding, PassesEveryOperationAndItsResultThrough) {
   const unsigned long results[] = {
       module.publish(message),
       module.publishVariant(message),
-      module.request(message, [](std::shared_ptr<Reply>) {}, timeout),
+      module.request(
+          message, [](std::shared_ptr<Reply>) {}, timeout),
       module.request(message, reply, timeout),
-      module.requestVariant(message, [](std::shared_ptr<Reply>) {}, timeout),
+      module.requestVariant(
+          message, [](std::shared_ptr<Reply>) {}, timeout),
       module.requestVariant(message, reply, timeout),
       module.subscribe(L"N", L"A", callback),
       module.subscribe(L"N", callback),
@@ -174,15 +203,21 @@ TEST(BusForwarding, PassesEveryOperationAndItsResultThrough) {
       module.unsubscribe(L"A"),
   };
   for (unsigned long result : results) EXPECT_EQ(0x80000002ul, result);
-  const std::vector<std::wstring> expected = {
-      L"publish Name",          L"publishVariant Name",
-      L"request-callback Name 250 cb", L"request Name 250",
-      L"requestVariant-callback Name", L"requestVariant Name",
-      L"subscribe N A cb",      L"subscribe N",
-      L"subscribeInSession N A", L"subscribeInSession N",
-      L"subscribeFilter R A",   L"subscribeFilter R",
-      L"subscribeFilterInSession R A", L"subscribeFilterInSession R",
-      L"unsubscribe A"};
+  const std::vector<std::wstring> expected = {L"publish Name",
+                                              L"publishVariant Name",
+                                              L"request-callback Name 250 cb",
+                                              L"request Name 250",
+                                              L"requestVariant-callback Name",
+                                              L"requestVariant Name",
+                                              L"subscribe N A cb",
+                                              L"subscribe N",
+                                              L"subscribeInSession N A",
+                                              L"subscribeInSession N",
+                                              L"subscribeFilter R A",
+                                              L"subscribeFilter R",
+                                              L"subscribeFilterInSession R A",
+                                              L"subscribeFilterInSession R",
+                                              L"unsubscribe A"};
   EXPECT_EQ(expected, bus->calls);
 }
 

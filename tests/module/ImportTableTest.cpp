@@ -18,7 +18,8 @@ std::vector<std::string> importedDlls(const std::wstring& path) {
   if (file != INVALID_HANDLE_VALUE) {
     char chunk[65536];
     DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) image.insert(image.end(), chunk, chunk + got);
+    while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0)
+      image.insert(image.end(), chunk, chunk + got);
     CloseHandle(file);
   }
   std::vector<std::string> names;
@@ -41,7 +42,8 @@ std::vector<std::string> importedDlls(const std::wstring& path) {
   };
   const auto& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
   size_t at = offsetOf(directory.VirtualAddress);
-  for (; at != 0 && at + sizeof(IMAGE_IMPORT_DESCRIPTOR) <= image.size(); at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+  for (; at != 0 && at + sizeof(IMAGE_IMPORT_DESCRIPTOR) <= image.size();
+       at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
     const auto* descriptor = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(image.data() + at);
     if (descriptor->Name == 0) break;
     std::string name(image.data() + offsetOf(descriptor->Name));
@@ -52,20 +54,22 @@ std::vector<std::string> importedDlls(const std::wstring& path) {
 }
 
 bool isSystemDll(const std::string& name) {
-  static const std::set<std::string> system = {
-      "kernel32.dll", "user32.dll",  "gdi32.dll",   "advapi32.dll", "ole32.dll",  "oleaut32.dll",
-      "shell32.dll",  "shlwapi.dll", "wintrust.dll", "crypt32.dll", "msvcrt.dll", "version.dll",
-      "ntdll.dll",    "rpcrt4.dll",  "bcrypt.dll",  "ws2_32.dll"};
+  static const std::set<std::string> system = {"kernel32.dll", "user32.dll",   "gdi32.dll",   "advapi32.dll",
+                                               "ole32.dll",    "oleaut32.dll", "shell32.dll", "shlwapi.dll",
+                                               "wintrust.dll", "crypt32.dll",  "msvcrt.dll",  "version.dll",
+                                               "ntdll.dll",    "rpcrt4.dll",   "bcrypt.dll",  "ws2_32.dll"};
   return system.count(name) != 0 || name.rfind("api-ms-win-", 0) == 0;
 }
 
 TEST(ImportTable, NamesOnlyWindowsSystemDllsInEveryShippedLibrary) {
-  const wchar_t* libraries[] = {L"TarnModule.dll", L"MessageBus.dll", L"SettingsManager.dll", L"BxFWConfig.dll"};
+  const wchar_t* libraries[] = {L"TarnModule.dll", L"MessageBus.dll", L"SettingsManager.dll",
+                                L"BxFWConfig.dll"};
   int checked = 0;
   for (const wchar_t* library : libraries) {
     if (GetFileAttributesW(library) == INVALID_FILE_ATTRIBUTES) continue;
     const auto names = importedDlls(library);
-    ASSERT_FALSE(names.empty()) << "no import directory read from " << std::string(library, library + wcslen(library));
+    ASSERT_FALSE(names.empty()) << "no import directory read from "
+                                << std::string(library, library + wcslen(library));
     EXPECT_NE(names.end(), std::find(names.begin(), names.end(), "kernel32.dll"));
     for (const auto& name : names) EXPECT_TRUE(isSystemDll(name)) << name;
     ++checked;

@@ -13,7 +13,7 @@
 #include "include/BusLibrary.h"
 #include "include/ModuleFunctionTable.h"
 #include "include/ModuleStatus.h"
-#include "tests/support/LogFiles.h"
+#include "tests/support/LogScope.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ std::wstring takeJournal() {
 class EntryEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    tarn_test::writeLogIni(tarn_test::logDirectory(kGroup, L"ProbeModule"), L"Options=40\n");
+    tarn_test::writeLogIni(tarn_test::logDirectory(kGroup, L"ProbeModule"), L"Options=0x28\n");
     ASSERT_NE(nullptr, probe().table) << "ProbeModule.dll did not load";
     if (GetFileAttributesW(L"MessageBus.dll") == INVALID_FILE_ATTRIBUTES) return;  // the no-bus run
     void* handle = nullptr;
@@ -184,6 +184,7 @@ TEST(ModuleExports, AreNamedWithOrdinalsOneToFour) {
 }
 
 TEST(EntryPoints, RefuseNullHandlesWithTheirOwnLogLine) {
+  const tarn_test::LogScope log(tarn_test::logDirectory(kGroup, L"ProbeModule"));
   const ModuleFunctionTable& t = *probe().table;
   struct Case {
     const wchar_t* function;
@@ -207,13 +208,8 @@ TEST(EntryPoints, RefuseNullHandlesWithTheirOwnLogLine) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(MODULE_STATUS_INVALID_PARAMETER, c.call()) << c.function;
-    wchar_t expected[128];
-    swprintf(expected, 128, L"[ModuleFunctions:%5d]$ [%ls()]$ %ls", c.line, c.function,
-             c.line == 38 ? L"Invalid handle address." : L"Invalid handle.");
-    const auto lines = tarn_test::readLogFolder(tarn_test::logDirectory(kGroup, L"ProbeModule"));
-    bool found = false;
-    for (const auto& line : lines) found = found || line.find(expected) != std::wstring::npos;
-    EXPECT_TRUE(found) << "no line with " << std::string(expected, expected + wcslen(expected));
+    EXPECT_TRUE(log.has({L"Error", c.line == 38 ? L"Invalid handle address." : L"Invalid handle.",
+                         L"ModuleFunctions", c.function, c.line}));
   }
   EXPECT_EQ(L"", takeJournal()) << "a refused call reached the module";
 }

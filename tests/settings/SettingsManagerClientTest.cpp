@@ -15,13 +15,14 @@
 #include "message/JSONFormatter.h"
 #include "message/Message.h"
 #include "tests/settings/FakeBus.h"
-#include "tests/settings/TestLog.h"
+#include "tests/support/LogScope.h"
 
 namespace settings_test {
 namespace {
 
 using Ledra::SettingsManager;
 using Ledra::SettingsManagerClient;
+using tarn_test::LogScope;
 using Timeout = SettingsManager::Timeout;
 
 const Timeout kTimeout(4321);
@@ -146,37 +147,38 @@ TEST_F(SettingsClientTest, RequestsGoOutWithTheModuleAsSenderAndTheCallersTimeou
 
 // --- reads and conversions ---
 
+// A read of P whose stored text converts to `expected`.
+template <typename T>
+std::function<bool(SettingsManager&)> reads(T expected) {
+  return [expected](SettingsManager& s) {
+    T value{};
+    return s.getProperty(L"P", value, kTimeout) && value == expected;
+  };
+}
+
+// A read of P that fails and leaves the output as it was.
+template <typename T>
+std::function<bool(SettingsManager&)> failsKeeping(T start) {
+  return [start](SettingsManager& s) {
+    T value = start;
+    return !s.getProperty(L"P", value, kTimeout) && value == start;
+  };
+}
+
 TEST_F(SettingsClientTest, ConvertsStoredTextToEachNumberType) {
-  storedText(L"0.1");
-  double d = 0;
-  ASSERT_TRUE(client.getProperty(L"D", d, kTimeout));
-  EXPECT_DOUBLE_EQ(0.1, d);
-  EXPECT_EQ(L"{\"name\":\"D\"}", lastRequest().payload);
-
-  storedText(L"4000000000");
-  unsigned int u = 0;
-  ASSERT_TRUE(client.getProperty(L"U", u, kTimeout));
-  EXPECT_EQ(4000000000u, u);
-
-  storedText(L"18446744073709551615");
-  unsigned long long ull = 0;
-  ASSERT_TRUE(client.getProperty(L"ULL", ull, kTimeout));
-  EXPECT_EQ(std::numeric_limits<unsigned long long>::max(), ull);
-
-  storedText(L"4294967295");
-  unsigned long ul = 0;
-  ASSERT_TRUE(client.getProperty(L"UL", ul, kTimeout));
-  EXPECT_EQ(4294967295ul, ul);
-
-  storedText(L"-9000000000");
-  long long ll = 0;
-  ASSERT_TRUE(client.getProperty(L"LL", ll, kTimeout));
-  EXPECT_EQ(-9000000000ll, ll);
-
-  storedText(L"12abc");  // the conversion stops at the first non-digit
-  int i = 0;
-  ASSERT_TRUE(client.getProperty(L"I", i, kTimeout));
-  EXPECT_EQ(12, i);
+  const std::pair<const wchar_t*, std::function<bool(SettingsManager&)>> cases[] = {
+      {L"0.1", reads(0.1)},
+      {L"4000000000", reads(4000000000u)},
+      {L"18446744073709551615", reads(std::numeric_limits<unsigned long long>::max())},
+      {L"4294967295", reads(4294967295ul)},
+      {L"-9000000000", reads(-9000000000ll)},
+      {L"12abc", reads(12)},  // the conversion stops at the first non-digit
+  };
+  for (const auto& c : cases) {
+    storedText(c.first);
+    EXPECT_TRUE(c.second(client)) << c.first;
+  }
+  EXPECT_EQ(L"{\"name\":\"P\"}", lastRequest().payload);
 }
 
 TEST_F(SettingsClientTest, BoolIsTrueForAnyNonZeroNumber) {
@@ -199,62 +201,26 @@ TEST_F(SettingsClientTest, ConversionFailuresLeaveTheOutputAndLogTheReason) {
     std::wstring line;
   };
   const Case cases[] = {
-      {L"abc",
-       [](SettingsManager& s) {
-         int v = 5;
-         return s.getProperty(L"P", v, kTimeout) || v != 5;
-       },
-       invalid},
-      {L"99999999999",
-       [](SettingsManager& s) {
-         int v = 5;
-         return s.getProperty(L"P", v, kTimeout) || v != 5;
-       },
-       range},
-      {L"99999999999",
-       [](SettingsManager& s) {
-         unsigned int v = 5;
-         return s.getProperty(L"P", v, kTimeout) || v != 5;
-       },
-       range},
-      {L"x1",
-       [](SettingsManager& s) {
-         double v = 5;
-         return s.getProperty(L"P", v, kTimeout) || v != 5;
-       },
-       invalid},
-      {L"",
-       [](SettingsManager& s) {
-         bool v = true;
-         return s.getProperty(L"P", v, kTimeout) || !v;
-       },
-       invalid},
-      {L"99999999999999999999",
-       [](SettingsManager& s) {
-         long long v = 5;
-         return s.getProperty(L"P", v, kTimeout) || v != 5;
-       },
-       range},
+      {L"abc", failsKeeping(5), invalid},        {L"99999999999", failsKeeping(5), range},
+      {L"99999999999", failsKeeping(5u), range}, {L"x1", failsKeeping(5.0), invalid},
+      {L"", failsKeeping(true), invalid},        {L"99999999999999999999", failsKeeping(5ll), range},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     storedText(c.text);
-    LogWatch log;
-    EXPECT_FALSE(c.read(client));  // false, and the output kept its value
-    const auto lines = log.linesEndingWith(c.line);
-    ASSERT_EQ(1u, lines.size());
-    EXPECT_NE(std::wstring::npos, lines[0].find(L"[Ledra::SettingsManagerClient::tryConvert()]$"));
-    EXPECT_NE(std::wstring::npos, lines[0].find(L"(Warning)"));
+    const LogScope log;
+    EXPECT_TRUE(c.read(client));
+    EXPECT_EQ(1u, log.count({L"Warning", c.line, L"", L"Ledra::SettingsManagerClient::tryConvert"}));
   }
 }
 
 TEST_F(SettingsClientTest, ReadOfAPropertyTheServiceLacksFailsQuietly) {
   bus->replyPayload = L"{\"name\":\"P\",\"status\":false}";
   std::wstring text = L"kept";
-  LogWatch log;
+  const LogScope log;
   EXPECT_FALSE(client.getProperty(L"P", text, kTimeout));
   EXPECT_EQ(L"kept", text);
-  EXPECT_TRUE(log.newLines().empty());
+  EXPECT_TRUE(log.lines().empty());
 }
 
 // --- single replies ---
@@ -263,12 +229,12 @@ TEST_F(SettingsClientTest, ReplyForAnotherPropertyFailsEvenWithTrueStatus) {
   bus->replyPayload = L"{\"name\":\"Other\",\"status\":true,\"value\":\"v\"}";
   const std::wstring mismatch = L"Response property name (Other) does not match expected property name (P).";
   std::wstring text = L"kept";
-  LogWatch log;
+  const LogScope log;
   EXPECT_FALSE(client.setProperty(L"P", 1, kTimeout));
   EXPECT_FALSE(client.getProperty(L"P", text, kTimeout));
   EXPECT_FALSE(client.removeProperty(L"P", kTimeout));
   EXPECT_EQ(L"kept", text);
-  EXPECT_EQ(3u, log.linesEndingWith(mismatch).size());
+  EXPECT_EQ(3u, log.countMessage(mismatch));
 
   // A name that differs only in case is another name.
   bus->replyPayload = L"{\"name\":\"p\",\"status\":true}";
@@ -310,9 +276,9 @@ TEST_F(SettingsClientTest, EachBadSingleReplyLogsWhatWasWrong) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reply);
     bus->replyPayload = c.reply;
-    LogWatch log;
+    const LogScope log;
     EXPECT_FALSE(c.call(client));
-    EXPECT_TRUE(log.has(c.line)) << c.line.c_str();
+    EXPECT_TRUE(log.hasMessage(c.line)) << c.line.c_str();
   }
 }
 
@@ -332,22 +298,20 @@ TEST_F(SettingsClientTest, ReplyStatusesOtherThanArrivedFailWithTheirLine) {
   for (const auto& c : single) {
     SCOPED_TRACE(c.second);
     bus->replyStatus = c.first;
-    LogWatch log;
+    const LogScope log;
     EXPECT_FALSE(client.setProperty(L"P", 1, kTimeout));
-    const auto lines = log.linesEndingWith(c.second);
-    ASSERT_EQ(1u, lines.size());
-    EXPECT_NE(std::wstring::npos, lines[0].find(L"[SettingsManagerClien:"));
+    EXPECT_EQ(1u, log.count({L"", c.second, L"SettingsManagerClien"}));
   }
   for (const auto& c : list) {
     SCOPED_TRACE(c.second);
     bus->replyStatus = c.first;
     SettingsManager::PropertyMap out;
-    LogWatch log;
+    const LogScope log;
     const auto results = client.getProperties({L"a"}, out, kTimeout);
     EXPECT_FALSE(results.at(L"a"));
     EXPECT_FALSE(client.getPropertiesByPrefix(L"a", out, kTimeout));
     EXPECT_TRUE(out.empty());
-    EXPECT_EQ(2u, log.linesEndingWith(c.second).size());
+    EXPECT_EQ(2u, log.countMessage(c.second));
   }
 }
 
@@ -386,15 +350,13 @@ TEST_F(SettingsClientTest, RefusedRequestsLogTheStatusNameAndCode) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line.c_str());
-    LogWatch log;
+    const LogScope log;
     EXPECT_FALSE(c.call(client));
-    EXPECT_TRUE(log.has(c.line));
+    EXPECT_TRUE(log.hasMessage(c.line));
   }
-  LogWatch log;
+  const LogScope log;
   client.setProperties({{L"P", L"1"}}, kTimeout);
-  const auto errorLines = log.linesEndingWith(L"Failed to set properties. Unable to make request.");
-  ASSERT_EQ(1u, errorLines.size());
-  EXPECT_NE(std::wstring::npos, errorLines[0].find(L"(Error)"));
+  EXPECT_EQ(1u, log.count({L"Error", L"Failed to set properties. Unable to make request."}));
 }
 
 // --- lists ---
@@ -404,14 +366,14 @@ TEST_F(SettingsClientTest, GetPropertiesMarksOnlyAnsweredNamesAndSkipsStrangers)
       L"{\"responses\":[{\"name\":\"a\",\"status\":true,\"value\":\"1\"},"
       L"{\"name\":\"c\",\"status\":true,\"value\":\"3\"},{\"status\":true,\"value\":\"4\"}]}";
   SettingsManager::PropertyMap out;
-  LogWatch log;
+  const LogScope log;
   const auto results = client.getProperties({L"a", L"b"}, out, kTimeout);
   EXPECT_EQ(L"SettingsManager.GetProperties.Request", lastRequest().name);
   EXPECT_EQ(L"{\"properties\":[{\"name\":\"a\"},{\"name\":\"b\"}]}", lastRequest().payload);
   EXPECT_EQ((SettingsManager::ResultMap{{L"a", true}, {L"b", false}}), results);
   EXPECT_EQ((SettingsManager::PropertyMap{{L"a", L"1"}}), out);
-  EXPECT_TRUE(log.has(L"Received an unexpected setting property. Name: c."));
-  EXPECT_TRUE(log.has(L"Failed to read settings property response name."));
+  EXPECT_TRUE(log.hasMessage(L"Received an unexpected setting property. Name: c."));
+  EXPECT_TRUE(log.hasMessage(L"Failed to read settings property response name."));
 }
 
 TEST_F(SettingsClientTest, GetPropertiesChecksEachItemLikeASingleRead) {
@@ -419,19 +381,19 @@ TEST_F(SettingsClientTest, GetPropertiesChecksEachItemLikeASingleRead) {
       L"{\"responses\":[{\"name\":\"a\",\"status\":false},{\"name\":\"b\"},"
       L"{\"name\":\"c\",\"status\":true,\"value\":false},{\"name\":\"d\",\"status\":true,\"value\":\"\"}]}";
   SettingsManager::PropertyMap out;
-  LogWatch log;
+  const LogScope log;
   const auto results = client.getProperties({L"a", L"b", L"c", L"d"}, out, kTimeout);
   EXPECT_EQ((SettingsManager::ResultMap{{L"a", false}, {L"b", false}, {L"c", false}, {L"d", true}}), results);
   EXPECT_EQ((SettingsManager::PropertyMap{{L"d", L""}}), out);
-  EXPECT_TRUE(log.has(L"Failed to read settings manager response status."));
-  EXPECT_TRUE(log.has(L"Failed to read settings manager response value."));
+  EXPECT_TRUE(log.hasMessage(L"Failed to read settings manager response status."));
+  EXPECT_TRUE(log.hasMessage(L"Failed to read settings manager response value."));
 }
 
 TEST_F(SettingsClientTest, SetPropertiesSendsEntriesInOrderAndMapsEachStatus) {
   bus->replyPayload =
       L"{\"responses\":[{\"name\":\"z\",\"status\":true},{\"name\":\"a\",\"status\":false},"
       L"{\"name\":\"m\"},{\"name\":\"c\",\"status\":true}]}";
-  LogWatch log;
+  const LogScope log;
   const auto results = client.setProperties({{L"z", L"1"}, {L"a", L"2"}, {L"m", L"3"}}, kTimeout);
   EXPECT_EQ(L"SettingsManager.SetProperties.Request", lastRequest().name);
   EXPECT_EQ(
@@ -440,9 +402,9 @@ TEST_F(SettingsClientTest, SetPropertiesSendsEntriesInOrderAndMapsEachStatus) {
       L"false}]}",
       lastRequest().payload);
   EXPECT_EQ((SettingsManager::ResultMap{{L"z", true}, {L"a", false}, {L"m", false}}), results);
-  EXPECT_TRUE(log.has(L"Settings Manager failed to set property value. Property Name: a"));
-  EXPECT_TRUE(log.has(L"Failed to read settings manager response status. Property Name: m"));
-  EXPECT_TRUE(log.has(L"Received unexpected setting property response. Name: c."));
+  EXPECT_TRUE(log.hasMessage(L"Settings Manager failed to set property value. Property Name: a"));
+  EXPECT_TRUE(log.hasMessage(L"Failed to read settings manager response status. Property Name: m"));
+  EXPECT_TRUE(log.hasMessage(L"Received unexpected setting property response. Name: c."));
 
   client.setVolatileProperties({{L"z", L"1"}}, kTimeout);
   EXPECT_EQ(L"{\"properties\":[{\"name\":\"z\",\"value\":\"1\",\"volatile\":true}]}", lastRequest().payload);
@@ -454,37 +416,35 @@ TEST_F(SettingsClientTest, UnreadableListRepliesLeaveEveryEntryFalse) {
     SCOPED_TRACE(reply);
     bus->replyPayload = reply;
     SettingsManager::PropertyMap out;
-    LogWatch log;
+    const LogScope log;
     EXPECT_EQ((SettingsManager::ResultMap{{L"a", false}}), client.setProperties({{L"a", L"1"}}, kTimeout));
     EXPECT_EQ((SettingsManager::ResultMap{{L"a", false}}), client.getProperties({L"a"}, out, kTimeout));
     EXPECT_EQ((SettingsManager::ResultMap{{L"a", false}}), client.removeProperties({L"a"}, kTimeout));
     EXPECT_FALSE(client.getPropertiesByPrefix(L"a", out, kTimeout));
-    EXPECT_TRUE(log.has(L"Failed to set properties. Unable to parse responses."));
+    EXPECT_TRUE(log.hasMessage(L"Failed to set properties. Unable to parse responses."));
   }
   bus->replyPayload = L"{\"responses\":7}";
-  LogWatch log;
+  const LogScope log;
   client.removeProperties({L"a"}, kTimeout);
-  const auto lines = log.linesEndingWith(L"Failed to parse statuses from remove properties response.");
-  ASSERT_EQ(1u, lines.size());
-  EXPECT_NE(std::wstring::npos, lines[0].find(L"(Error)"));
+  EXPECT_EQ(1u, log.count({L"Error", L"Failed to parse statuses from remove properties response."}));
 }
 
 TEST_F(SettingsClientTest, RemovePropertiesMapsEachStatusAndReportsAFailedReply) {
   bus->replyPayload =
       L"{\"responses\":[{\"name\":\"a\",\"status\":true},{\"name\":\"b\",\"status\":false},"
       L"{\"name\":\"c\",\"status\":true}]}";
-  LogWatch log;
+  const LogScope log;
   const auto results = client.removeProperties({L"a", L"b"}, kTimeout);
   EXPECT_EQ(L"SettingsManager.RemoveProperties.Request", lastRequest().name);
   EXPECT_EQ(L"{\"properties\":[{\"name\":\"a\"},{\"name\":\"b\"}]}", lastRequest().payload);
   EXPECT_EQ((SettingsManager::ResultMap{{L"a", true}, {L"b", false}}), results);
-  EXPECT_TRUE(log.has(L"Settings Manager failed to remove property. Property Name: b"));
-  EXPECT_TRUE(log.has(L"Received unexpected setting property. Name: c."));
+  EXPECT_TRUE(log.hasMessage(L"Settings Manager failed to remove property. Property Name: b"));
+  EXPECT_TRUE(log.hasMessage(L"Received unexpected setting property. Name: c."));
 
   bus->replyStatus = Ledra::kReplyTimedOut;
-  LogWatch timedOut;
+  const LogScope timedOut;
   EXPECT_EQ((SettingsManager::ResultMap{{L"a", false}}), client.removeProperties({L"a"}, kTimeout));
-  EXPECT_TRUE(timedOut.has(
+  EXPECT_TRUE(timedOut.hasMessage(
       L"Failed to parse remove properties response. Error code: MODULE_STATUS_TIMEOUT(2147483661)"));
 }
 
@@ -496,13 +456,13 @@ TEST_F(SettingsClientTest, GetByPrefixKeepsEveryAnsweredPropertyWhateverItsName)
       L"{\"name\":\"Elsewhere\",\"status\":true,\"value\":\"2\"},{\"name\":\"App.y\",\"status\":false},"
       L"{\"status\":true,\"value\":\"3\"}]}";
   SettingsManager::PropertyMap out;
-  LogWatch log;
+  const LogScope log;
   EXPECT_TRUE(client.getPropertiesByPrefix(std::vector<std::wstring>{L"App.", L"Sys."}, out, kTimeout));
   EXPECT_EQ(L"SettingsManager.GetProperties.Request", lastRequest().name);
   EXPECT_EQ(L"{\"properties\":[{\"name\":\"App.\",\"isPrefix\":true},{\"name\":\"Sys.\",\"isPrefix\":true}]}",
             lastRequest().payload);
   EXPECT_EQ((SettingsManager::PropertyMap{{L"App.x", L"1"}, {L"Elsewhere", L"2"}}), out);
-  EXPECT_TRUE(log.has(L"Failed to read settings property response name. Skipping"));
+  EXPECT_TRUE(log.hasMessage(L"Failed to read settings property response name. Skipping"));
 
   bus->replyPayload = L"{\"responses\":[]}";
   EXPECT_TRUE(client.getPropertiesByPrefix(L"None.", out, kTimeout));
@@ -578,9 +538,9 @@ TEST_F(SettingsClientTest, BadNotificationsAnswerDataErrorWithoutCallingBack) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.payload);
-    LogWatch log;
+    const LogScope log;
     EXPECT_EQ((std::vector<unsigned long>{dataError}), bus->deliver(c.name, c.payload));
-    EXPECT_TRUE(log.has(c.line));
+    EXPECT_TRUE(log.hasMessage(c.line));
   }
   EXPECT_EQ(0, calls);
 }
@@ -652,11 +612,3 @@ TEST_F(SettingsClientTest, BusRefusalsMakeSubscribeOperationsFalse) {
 
 }  // namespace
 }  // namespace settings_test
-
-int main(int argc, char** argv) {
-  settings_test::useOwnLogFolder();
-  ::testing::InitGoogleTest(&argc, argv);
-  const int result = RUN_ALL_TESTS();
-  if (result == 0) settings_test::removeOwnLogFolder();  // kept after a failure, to read
-  return result;
-}

@@ -7,7 +7,7 @@
 #include <set>
 
 #include "tests/wrappers/Fakes.h"
-#include "tests/wrappers/TestLogging.h"
+#include "tests/wrappers/TempFolder.h"
 #include "wrappers/PathAPI.h"
 #include "wrappers/PathHelpers.h"
 

@@ -2,14 +2,14 @@
 
 #include <memory>
 
+#include "tests/support/LogScope.h"
 #include "tests/wrappers/TempFolder.h"
-#include "tests/wrappers/TestLogging.h"
 #include "wrappers/PathAPI.h"
 #include "wrappers/PathSearch.h"
 
 namespace {
 
-using tarn_test::logHasMessage;
+using tarn_test::LogScope;
 using tarn_test::TempFolder;
 
 TEST(PathApi, TellsFilesFromDirectories) {
@@ -47,6 +47,7 @@ TEST(PathSearch, FindsFirstFolderHoldingTheFileWithoutTrailingBackslash) {
 
   Ledra::PathSearch search;
   search.addSearchPaths({first + L"\\", second});
+  const LogScope log;
   const struct {
     const wchar_t* file;
     std::wstring folder;
@@ -56,12 +57,13 @@ TEST(PathSearch, FindsFirstFolderHoldingTheFileWithoutTrailingBackslash) {
     EXPECT_TRUE(search.findFilePath(c.file, folder)) << c.file;
     EXPECT_EQ(folder, c.folder) << c.file;
   }
-  EXPECT_TRUE(logHasMessage(L"File found at path " + first + L". Returning success."));
+  EXPECT_TRUE(log.has({L"Normal", L"File found at path " + first + L". Returning success.", L"PathSearch",
+                       L"Ledra::PathSearch::findFilePath"}));
 
   std::wstring folder = L"unchanged";
   EXPECT_FALSE(search.findFilePath(L"nowhere.dll", folder));
   EXPECT_EQ(folder, L"unchanged");
-  EXPECT_TRUE(logHasMessage(L"File not found."));
+  EXPECT_TRUE(log.has({L"Warning", L"File not found.", L"PathSearch", L"Ledra::PathSearch::findFilePath"}));
 }
 
 TEST(PathSearch, DirectoryWithTheFilesNameDoesNotCount) {
@@ -102,11 +104,12 @@ TEST(PathSearch, CheckIfExistsLogsWhatItFinds) {
   TempFolder temp;
   const std::wstring file = temp.addFile(L"present.dll");
   Ledra::PathSearch search;
+  const LogScope log;
   EXPECT_TRUE(search.checkIfExists(file));
-  EXPECT_TRUE(logHasMessage(L"Entering checkIfExists for " + file));
-  EXPECT_TRUE(logHasMessage(L"File exists"));
+  EXPECT_TRUE(log.has({L"Normal", L"Entering checkIfExists for " + file}));
+  EXPECT_TRUE(log.has({L"Normal", L"File exists", L"PathSearch", L"Ledra::PathSearch::checkIfExists"}));
   EXPECT_FALSE(search.checkIfExists(temp.path() + L"\\absent.dll"));
-  EXPECT_TRUE(logHasMessage(L"File does not exist."));
+  EXPECT_TRUE(log.has({L"Warning", L"File does not exist."}));
 }
 
 }  // namespace

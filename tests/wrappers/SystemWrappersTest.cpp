@@ -3,47 +3,22 @@
 #include <memory>
 #include <string>
 
+#include "tests/support/ScratchKey.h"
 #include "tests/wrappers/Fakes.h"
-#include "tests/wrappers/TestLogging.h"
+#include "tests/wrappers/TempFolder.h"
 #include "wrappers/FileVersionInfo.h"
 #include "wrappers/OSVersionAPI.h"
 #include "wrappers/RegistryAPI.h"
-#include "wrappers/ScopedHandle.h"
 
 namespace {
 
-// A key of this process's own under HKLM\SOFTWARE\Brenix, removed afterwards.
-class OwnRegistryKey {
- public:
-  OwnRegistryKey()
-      : path_(L"SOFTWARE\\Brenix\\TarnTest\\wrappers_" + std::to_wstring(::GetCurrentProcessId())) {
-    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                      key_.receive(), nullptr);
-  }
-  ~OwnRegistryKey() {
-    key_.reset();
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, path_.c_str());
-  }
-  const std::wstring& path() const { return path_; }
-  void set(const wchar_t* name, DWORD type, const void* data, size_t bytes) {
-    ASSERT_EQ(::RegSetValueExW(key_.get(), name, 0, type, static_cast<const BYTE*>(data),
-                               static_cast<DWORD>(bytes)),
-              ERROR_SUCCESS);
-  }
-  void setString(const wchar_t* name, const std::wstring& text, DWORD type = REG_SZ) {
-    set(name, type, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-  }
-
- private:
-  std::wstring path_;
-  Ledra::ScopedRegKey key_;
-};
+using tarn_test::ScratchKey;
 
 TEST(RegistryApi, ReadsStringsOfBothTypesUpTo260Characters) {
-  OwnRegistryKey key;
-  key.setString(L"plain", L"C:\\Kiln");
-  key.setString(L"expand", L"%ProgramFiles%\\Kiln", REG_EXPAND_SZ);
-  key.setString(L"longest", std::wstring(260, L'a'));
+  const ScratchKey key(L"wrappers");
+  key.setText(L"plain", L"C:\\Kiln");
+  key.setText(L"expand", L"%ProgramFiles%\\Kiln", REG_EXPAND_SZ);
+  key.setText(L"longest", std::wstring(260, L'a'));
   const std::wstring unterminated = L"abc";
   key.set(L"unterminated", REG_SZ, unterminated.c_str(), unterminated.size() * sizeof(wchar_t));
 
@@ -63,17 +38,17 @@ TEST(RegistryApi, ReadsStringsOfBothTypesUpTo260Characters) {
 }
 
 TEST(RegistryApi, LeavesOutputAloneOnEveryFailure) {
-  OwnRegistryKey key;
+  const ScratchKey key(L"wrappers");
   const DWORD number = 42;
   key.set(L"number", REG_DWORD, &number, sizeof(number));
-  key.setString(L"text", L"x");
-  key.setString(L"toolong", std::wstring(261, L'a'));
+  key.setText(L"text", L"x");
+  key.setText(L"toolong", std::wstring(261, L'a'));
 
   Ledra::RegistryAPI registry;
   const struct {
     std::wstring key;
     const wchar_t* name;
-  } stringFailures[] = {{key.path() + L"\\missing", L"text"},
+  } stringFailures[] = {{std::wstring(key.path()) + L"\\missing", L"text"},
                         {key.path(), L"missing"},
                         {key.path(), L"number"},
                         {key.path(), L"toolong"}};
@@ -85,7 +60,7 @@ TEST(RegistryApi, LeavesOutputAloneOnEveryFailure) {
   DWORD value = 7;
   EXPECT_FALSE(registry.readDword(key.path(), L"text", value));
   EXPECT_FALSE(registry.readDword(key.path(), L"missing", value));
-  EXPECT_FALSE(registry.readDword(key.path() + L"\\missing", L"number", value));
+  EXPECT_FALSE(registry.readDword(std::wstring(key.path()) + L"\\missing", L"number", value));
   EXPECT_EQ(value, 7u);
   EXPECT_TRUE(registry.readDword(key.path(), L"number", value));
   EXPECT_EQ(value, 42u);

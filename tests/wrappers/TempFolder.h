@@ -1,5 +1,5 @@
-// A folder under the temporary directory, unique to the process, removed with
-// everything in it when the owner goes.
+// Folders of the file system for tests: the test program's own, and
+// temporary ones.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +11,16 @@
 
 namespace tarn_test {
 
+// The folder of the running test program, with its trailing backslash.
+inline std::wstring programFolder() {
+  wchar_t path[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path);
+  return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+// A folder under the temporary directory, unique to the process, removed with
+// everything in it when the owner goes.
 class TempFolder {
  public:
   TempFolder() {
