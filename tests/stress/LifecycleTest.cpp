@@ -22,7 +22,7 @@
 #include "kit/Kiln/Text.h"
 #include "tests/stress/StressRun.h"
 #include "tests/support/KilnRun.h"
-#include "tests/support/LogFiles.h"
+#include "tests/support/LogScope.h"
 
 namespace tarn_test {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "kit/Kiln/Text.h"
-#include "tests/support/LogFiles.h"
+#include "tests/support/LogScope.h"
 
 namespace tarn_test {
 namespace {

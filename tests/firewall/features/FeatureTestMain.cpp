@@ -12,7 +12,7 @@
 #include "Logging/Log.h"
 #include "firewall/features/NotifyCudResult.h"
 #include "tests/firewall/features/FeatureTests.h"
-#include "tests/support/LogFiles.h"
+#include "tests/support/LogScope.h"
 
 namespace feature_test {
 namespace {
