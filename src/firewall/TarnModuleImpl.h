@@ -39,7 +39,7 @@ class Module_response;
 class ChangeValues;
 struct ChangeRequest;
 struct RefreshGroup;
-}
+}  // namespace Brenix
 
 namespace Ledra {
 
@@ -169,6 +169,8 @@ class TarnModuleImpl : public BaseModule {
   // (no COM, no settings object) never empties the queue, so the destructor
   // must not wait for it.
   bool workerAlive = false;
+  // The worker sleeps on workAvailable: only then does an enqueue wake it.
+  bool workerWaiting = false;
   std::unordered_map<std::wstring, Handler> handlers;
   std::atomic<bool> watchdogRunning{false};
   std::atomic<bool> stopRequested{false};

@@ -47,8 +47,11 @@ unsigned long TarnModuleImpl::callback_enqueue_message(std::shared_ptr<Message> 
   std::unique_lock<Ledra::SrwMutex> lock(queueMutex);
   if (!acceptingMessages) return 0;  // destruction has begun: dropped
   queue.push_back(std::move(message));
+  // A wake-up costs a system call even when nobody sleeps: only a worker
+  // waiting for work needs one; a busy one finds the message itself.
+  const bool wake = workerWaiting;
   lock.unlock();
-  workAvailable.notify_one();
+  if (wake) workAvailable.notify_one();
   return 0;
 }
 
@@ -90,7 +93,11 @@ void TarnModuleImpl::process_message_queue() {
     bool moreQueued = false;
     {
       std::unique_lock<Ledra::SrwMutex> lock(queueMutex);
-      workAvailable.wait(lock, [this] { return stopWorker || !queue.empty(); });
+      while (!stopWorker && queue.empty()) {
+        workerWaiting = true;
+        workAvailable.wait(lock);
+        workerWaiting = false;
+      }
       if (stopWorker) break;
       message = std::move(queue.front());
       queue.pop_front();

@@ -38,7 +38,7 @@ const std::wstring& ownModuleFileName() {
 }  // namespace
 
 Message::Message(std::wstring&& name, std::wstring&& sender, std::wstring&& payload)
-    : m_header(std::make_unique<MessageHeader>(defaultHeader(computeTotalLength(name, sender, payload)))) {
+    : m_header(defaultHeader(computeTotalLength(name, sender, payload))) {
   // Swapping with empty members leaves the arguments empty, whatever a move would do.
   m_name.swap(name);
   m_sender.swap(sender);
@@ -79,14 +79,14 @@ std::shared_ptr<Message> Message::create(const std::wstring& name, const std::ws
 std::shared_ptr<Message> Message::createReply(const std::wstring& name, const std::wstring& sender,
                                               const std::wstring& payload) const {
   std::shared_ptr<Message> reply = create(name, sender, payload);
-  if (!reply || (m_header->flags & kMessageFlagExpectsReply) == 0) {
+  if (!reply || (m_header.flags & kMessageFlagExpectsReply) == 0) {
     return reply;
   }
   MessageHeader* answer = reply->getHeader();
   answer->flags |= kMessageFlagReply;
-  std::memcpy(answer->destinationRoutingA, m_header->originRoutingA, sizeof(answer->destinationRoutingA));
-  std::memcpy(answer->destinationRoutingB, m_header->originRoutingB, sizeof(answer->destinationRoutingB));
-  std::memcpy(answer->destinationCookie, m_header->originCookie, sizeof(answer->destinationCookie));
+  std::memcpy(answer->destinationRoutingA, m_header.originRoutingA, sizeof(answer->destinationRoutingA));
+  std::memcpy(answer->destinationRoutingB, m_header.originRoutingB, sizeof(answer->destinationRoutingB));
+  std::memcpy(answer->destinationCookie, m_header.originCookie, sizeof(answer->destinationCookie));
   return reply;
 }
 
@@ -101,7 +101,7 @@ void Message::copyHeaderFrom(const MessageHeader* delivered) {
     return;
   }
   if (delivered->version == kMessageHeaderVersion) {
-    std::memcpy(m_header.get(), delivered, sizeof(MessageHeader));
+    std::memcpy(&m_header, delivered, sizeof(MessageHeader));
     return;
   }
   // An older bus hands over only the first 100 bytes; the extension keeps its defaults.
@@ -109,9 +109,9 @@ void Message::copyHeaderFrom(const MessageHeader* delivered) {
   std::memcpy(&upgraded, delivered, kMessageHeaderV1Size);
   upgraded.totalLength += static_cast<uint32_t>(sizeof(MessageHeader) - kMessageHeaderV1Size);
   upgraded.version = kMessageHeaderVersion;
-  *m_header = upgraded;
+  m_header = upgraded;
 }
 
-void Message::resetHeader(uint32_t totalLength) { *m_header = defaultHeader(totalLength); }
+void Message::resetHeader(uint32_t totalLength) { m_header = defaultHeader(totalLength); }
 
 }  // namespace Ledra
