@@ -14,12 +14,15 @@ SerialWorker::SerialWorker() : state_(std::make_shared<State>()) {
 SerialWorker::~SerialWorker() { stop(); }
 
 bool SerialWorker::post(std::function<void()> task) {
+  bool sleeping = false;
   {
     std::lock_guard<Ledra::SrwMutex> lock(state_->mutex);
     if (state_->stopping) return false;
     state_->tasks.push_back(std::move(task));
+    sleeping = state_->sleeping;
   }
-  state_->wake.notify_one();
+  // A wake-up is a system call even when nobody sleeps: a busy thread finds the task itself.
+  if (sleeping) state_->wake.notify_one();
   return true;
 }
 
@@ -62,7 +65,11 @@ void SerialWorker::run(const std::shared_ptr<State>& state) {
     std::function<void()> task;
     {
       std::unique_lock<Ledra::SrwMutex> lock(state->mutex);
-      state->wake.wait(lock, [&] { return state->stopping || !state->tasks.empty(); });
+      while (!state->stopping && state->tasks.empty()) {
+        state->sleeping = true;
+        state->wake.wait(lock);
+        state->sleeping = false;
+      }
       if (state->stopping) return;
       task = std::move(state->tasks.front());
       state->tasks.pop_front();

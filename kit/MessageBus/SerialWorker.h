@@ -42,6 +42,7 @@ class SerialWorker {
     Ledra::SrwConditionVariable wake;
     std::deque<std::function<void()>> tasks;
     bool stopping = false;
+    bool sleeping = false;  // the thread waits on wake
   };
 
   static void run(const std::shared_ptr<State>& state);
