@@ -77,7 +77,7 @@ uint32_t Bus::releaseHandle(void* handle) {
 uint32_t Bus::publish(void* handle, const Ledra::MessageHeader* header, const wchar_t* name,
                       const wchar_t* sender, const wchar_t* payload) {
   if (header == nullptr || name == nullptr) return Ledra::MODULE_STATUS_INVALID_PARAMETER;
-  std::shared_ptr<const SubscriberList> subscribers;
+  std::shared_ptr<const Subscribers> subscribers;
   {
     std::lock_guard<Ledra::SrwMutex> lock(mutex_);
     if (!findLocked(handle)) return Ledra::MODULE_STATUS_INVALID_HANDLE;
@@ -103,7 +103,7 @@ uint32_t Bus::request(void* handle, uint64_t replyIndex, void* context, Ledra::B
     return Ledra::MODULE_STATUS_INVALID_PARAMETER;
   std::shared_ptr<Envelope> envelope = makeEnvelope(*header, name, sender, payload);
   envelope->header.flags |= Ledra::kMessageFlagExpectsReply;
-  std::shared_ptr<const SubscriberList> subscribers;
+  std::shared_ptr<const Subscribers> subscribers;
   {
     std::lock_guard<Ledra::SrwMutex> lock(mutex_);
     std::shared_ptr<Handle> requester = findLocked(handle);
@@ -123,10 +123,18 @@ uint32_t Bus::request(void* handle, uint64_t replyIndex, void* context, Ledra::B
   return Ledra::MODULE_STATUS_SUCCESS;
 }
 
-void Bus::deliver(const SubscriberList& subscribers, const std::shared_ptr<const Envelope>& envelope) {
-  for (const auto& subscription : subscribers) {
-    if (subscription->wants(envelope->name)) subscription->deliver(envelope);
+void Bus::deliver(const Subscribers& subscribers, const std::shared_ptr<const Envelope>& envelope) {
+  static const SubscriberList kNone;
+  const auto named = subscribers.byName.find(envelope->name);
+  const SubscriberList& exact = named == subscribers.byName.end() ? kNone : named->second;
+  // Both lists are in the order the subscriptions were made: merged, they keep it.
+  auto next = exact.begin();
+  for (const auto& pattern : subscribers.patterns) {
+    if (!pattern->wants(envelope->name)) continue;
+    for (; next != exact.end() && (*next)->id() < pattern->id(); ++next) (*next)->deliver(envelope);
+    pattern->deliver(envelope);
   }
+  for (; next != exact.end(); ++next) (*next)->deliver(envelope);
 }
 
 uint32_t Bus::subscribe(void* handle, void* context, Ledra::BusDeliveryAdapter adapter, const wchar_t* name) {
@@ -164,10 +172,16 @@ uint32_t Bus::addSubscription(void* handle, const SubscriptionMaker& make) {
 }
 
 void Bus::rebuildSubscribersLocked() {
-  auto list = std::make_shared<SubscriberList>();
-  list->reserve(subscriptions_.size());
-  for (const auto& entry : subscriptions_) list->push_back(entry.second);
-  subscribers_ = std::move(list);
+  auto index = std::make_shared<Subscribers>();
+  for (const auto& entry : subscriptions_) {  // in id order
+    const std::shared_ptr<Subscription>& subscription = entry.second;
+    if (subscription->isPattern()) {
+      index->patterns.push_back(subscription);
+    } else {
+      index->byName[subscription->name()].push_back(subscription);
+    }
+  }
+  subscribers_ = std::move(index);
 }
 
 uint32_t Bus::unsubscribe(void* handle, uint32_t subscriptionId) {

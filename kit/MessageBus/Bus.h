@@ -11,6 +11,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <mutex>
 #include <vector>
 
@@ -48,19 +50,25 @@ class Bus {
 
  private:
   using SubscriberList = std::vector<std::shared_ptr<Subscription>>;
+  // What a publish reads: replaced, never changed, when subscriptions change.
+  // Exact subscriptions are found by name; patterns are tried one by one.
+  // Each list is in the order the subscriptions were made (their ids).
+  struct Subscribers {
+    std::unordered_map<std::wstring, SubscriberList> byName;
+    SubscriberList patterns;
+  };
 
   std::shared_ptr<Handle> findLocked(void* handle) const;
   using SubscriptionMaker = std::function<std::shared_ptr<Subscription>(
       uint32_t id, uint32_t handleId, std::shared_ptr<SerialWorker> deliveries)>;
   uint32_t addSubscription(void* handle, const SubscriptionMaker& make);
   void rebuildSubscribersLocked();
-  static void deliver(const SubscriberList& subscribers, const std::shared_ptr<const Envelope>& envelope);
+  static void deliver(const Subscribers& subscribers, const std::shared_ptr<const Envelope>& envelope);
 
   mutable Ledra::SrwMutex mutex_;
   std::map<uintptr_t, std::shared_ptr<Handle>> handles_;  // by the token handed out
   std::map<uint32_t, std::shared_ptr<Subscription>> subscriptions_;
-  // What a publish reads: replaced, never changed, when subscriptions change.
-  std::shared_ptr<const SubscriberList> subscribers_ = std::make_shared<const SubscriberList>();
+  std::shared_ptr<const Subscribers> subscribers_ = std::make_shared<const Subscribers>();
   uint32_t lastHandleId_ = 0;
   uint32_t lastSubscriptionId_ = 0;
   uint64_t lastSerial_ = 0;

@@ -30,6 +30,9 @@ class Subscription : public std::enable_shared_from_this<Subscription> {
 
   uint32_t id() const { return id_; }
   uint32_t handleId() const { return handleId_; }
+  bool isPattern() const { return isPattern_; }
+  // The exact name, or the pattern's text.
+  const std::wstring& name() const { return name_; }
 
   // Exact: the same name. Pattern: the pattern matches the whole name.
   bool wants(const std::wstring& name) const;
