@@ -1,4 +1,5 @@
-// Owners of kernel handles: closed exactly once, never copied.
+// Owners of kernel handles, registry keys, libraries and the strings the shell
+// allocates: closed exactly once, never copied, moved.
 #pragma once
 
 #include <windows.h>
@@ -40,11 +41,8 @@ class ScopedHandleT {
     handle_ = Traits::Invalid();
     return handle;
   }
-  // For out-parameters; the owner must be empty.
-  Handle* receive() noexcept {
-    reset();
-    return &handle_;
-  }
+  // For an out-parameter; null while the owner holds a handle (reset() it first).
+  Handle* receive() noexcept { return valid() ? nullptr : &handle_; }
 
  private:
   Handle handle_ = Traits::Invalid();
@@ -87,5 +85,9 @@ using ScopedLibrary = ScopedHandleT<LibraryTraits>;
 using ScopedCoTaskMemString = ScopedHandleT<CoTaskMemStringTraits>;
 
 static_assert(sizeof(ScopedHandle) == sizeof(HANDLE), "an owner is the size of what it owns");
+static_assert(sizeof(ScopedFileHandle) == sizeof(HANDLE), "an owner is the size of what it owns");
+static_assert(sizeof(ScopedRegKey) == sizeof(HKEY), "an owner is the size of what it owns");
+static_assert(sizeof(ScopedLibrary) == sizeof(HMODULE), "an owner is the size of what it owns");
+static_assert(sizeof(ScopedCoTaskMemString) == sizeof(wchar_t*), "an owner is the size of what it owns");
 
 }  // namespace Ledra

@@ -79,9 +79,9 @@ HRESULT BxDynamicInterface::getProperty(const wchar_t* name, VARIANT* result) co
 HRESULT BxDynamicInterface::putProperty(const wchar_t* name, const DISPPARAMS* params) {
   if (!params || params->cArgs == 0 || !params->rgvarg) return DISP_E_BADPARAMCOUNT;
   try {
-    ScopedVariant& stored = properties_[name];
-    stored.Reset();
-    return stored.Copy(params->rgvarg[0]);
+    Ledra::ScopedVariant& stored = properties_[name];
+    stored.reset();
+    return stored.copyFrom(params->rgvarg[0]);
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }

@@ -3,10 +3,10 @@
 // the settings object; the two adds read the new entry's id back.
 #include <utility>
 
-#include "firewall/adapter/ScopedVariant.h"
 #include "firewall/adapter/TarnIf.h"
 #include "firewall/adapter/TarnIfCalls.h"
 #include "firewall/adapter/TarnModuleUtil.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace Brenix {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "firewall/adapter/BxDynamicInterface.h"
-#include "firewall/adapter/ScopedVariant.h"
+#include "wrappers/ScopedVariant.h"
 #include "firewall/features/ServiceResponses.h"
 #include "firewall/features/SettingsResponses.h"
 #include "firewall/features/NotifyCudResult.h"
@@ -15,14 +15,14 @@
 
 namespace {
 
-using Brenix::ScopedVariant;
 using feature_test::LogWatch;
 using feature_test::narrow;
+using Ledra::ScopedVariant;
 
 // A result bag on the stack, filled the way the component fills it.
 class Bag {
  public:
-  Bag() { desc_.SetDispatch(&bag_); }
+  Bag() { desc_.setDispatch(&bag_); }
   Bag& put(const wchar_t* name, const VARIANT& value) {
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
     DISPID id = 0;
@@ -271,7 +271,7 @@ TEST(SettingsResponses, ChangeResultListsIdsGivenByValueByReferenceOrAsAnObject)
   V_ARRAYREF(&byReference) = &V_ARRAY(&array);
   ArrayObject object({3, -4});
   ScopedVariant dispatch;
-  dispatch.SetDispatch(&object);
+  dispatch.setDispatch(&object);
   EXPECT_EQ(L"7,12", Brenix::Notify_cud_result::idList(array));
   EXPECT_EQ(L"7,12", Brenix::Notify_cud_result::idList(byReference));
   EXPECT_EQ(L"3,-4", Brenix::Notify_cud_result::idList(dispatch.get()));
