@@ -5,25 +5,26 @@
 #include <memory>
 #include <new>
 
-#include "kit/BxFWConfig/ComOwners.h"
 #include "kit/BxFWConfig/Faults.h"
 #include "kit/BxFWConfig/KitRegistry.h"
+#include "wrappers/ScopedSafeArray.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace BxKit {
 namespace {
 
 // The file picked for OpenFile: VT_ARRAY|VT_VARIANT with the path as its one element.
 HRESULT PathArray(const std::wstring& path, VARIANT* out) {
-  ScopedSafeArray array(::SafeArrayCreateVector(VT_VARIANT, 0, 1));
+  Ledra::ScopedSafeArray array(::SafeArrayCreateVector(VT_VARIANT, 0, 1));
   if (!array.get()) return E_OUTOFMEMORY;
-  ScopedVariant element;
-  HRESULT hr = element.SetText(path.c_str());
+  Ledra::ScopedVariant element;
+  HRESULT hr = element.setText(path.c_str());
   if (FAILED(hr)) return hr;
   LONG index = 0;
-  hr = ::SafeArrayPutElement(array.get(), &index, element.AsInput());  // copies the element
+  hr = ::SafeArrayPutElement(array.get(), &index, element.asInput());  // copies the element
   if (FAILED(hr)) return hr;
   out->vt = VT_ARRAY | VT_VARIANT;
-  out->parray = array.Release();
+  out->parray = array.release();
   return S_OK;
 }
 
