@@ -43,7 +43,7 @@ long readAll(const std::wstring& text, Getters... getters) {
   long read = 0;
   for (auto getter : {getters...}) {
     Ledra::ScopedVariant value;
-    read += (payload.*getter)(value.asInOut()) ? 1 : 0;
+    read += (payload.*getter)(value) ? 1 : 0;
   }
   return read;
 }

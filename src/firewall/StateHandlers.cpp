@@ -89,11 +89,11 @@ ModuleStatus TarnModuleImpl::set_state(const std::shared_ptr<Message>& request) 
     LEDRA_LOG(logging::Error, kFunction, 254, kParseFailed);
     return MODULE_STATUS_DATA_ERROR;
   }
-  if (!payload.get_fwstate(state.asInOut())) {
+  if (!payload.get_fwstate(state)) {
     LEDRA_LOG(logging::Error, kFunction, 259, kInvalidParameter);
     return MODULE_STATUS_INVALID_PARAMETER;
   }
-  if (V_BOOL(&state.get()) != VARIANT_TRUE && !payload.get_reenable_time(reenableTime.asInOut())) {
+  if (V_BOOL(&state.get()) != VARIANT_TRUE && !payload.get_reenable_time(reenableTime)) {
     LEDRA_LOG(logging::Error, kFunction, 266, kInvalidParameter);
     return MODULE_STATUS_INVALID_PARAMETER;
   }

@@ -1,6 +1,7 @@
 #include "firewall/adapter/TarnModuleUtil.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "Logging/Log.h"
@@ -81,8 +82,7 @@ bool readProperty(const VARIANT& desc, const wchar_t* name, Ledra::ScopedVariant
 
 }  // namespace
 
-bool convert_strnumtovariant_safearray(std::wstring text, VARIANT* out) {
-  if (!out) return false;
+bool convert_strnumtovariant_safearray(std::wstring text, Ledra::ScopedVariant& out) {
   std::vector<std::wstring> parts = splitIds(text);
 
   Ledra::ScopedSafeArray array(::SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(parts.size())));
@@ -122,9 +122,7 @@ bool convert_strnumtovariant_safearray(std::wstring text, VARIANT* out) {
     LEDRA_LOG(Error, kConvertFunction, __LINE__, kArrayFailed, static_cast<unsigned>(hr));
     return false;
   }
-  ::VariantClear(out);
-  V_VT(out) = VT_ARRAY | VT_VARIANT;
-  V_ARRAY(out) = copy.release();
+  out.setArray(std::move(copy));
   return true;
 }
 

@@ -21,7 +21,7 @@ namespace Brenix {
 
 ChangeValues::ChangeValues(const payload::RequestPayload& payload) : payload_(payload) {
   for (size_t i = 0; i < payload.count; ++i) {
-    if (!payload::prepare(*payload.fields[i], values_[i].asInOut())) throw std::bad_alloc();
+    if (!payload::prepare(*payload.fields[i], values_[i])) throw std::bad_alloc();
   }
 }
 
@@ -29,7 +29,7 @@ bool ChangeValues::read(const Request& request) {
   for (size_t i = 0; i < payload_.count; ++i) {
     const payload::Field& field = *payload_.fields[i];
     if (waived(i)) continue;
-    if (!request.read(field, values_[i].asInOut())) return false;
+    if (!request.read(field, values_[i])) return false;
   }
   for (size_t i = 0; i < payload_.count; ++i) {
     if (payload_.fields[i]->handedOn == payload::HandedOn::AsUnsigned) {

@@ -88,7 +88,7 @@ class ChangeValues {
 
   const VARIANT& operator[](size_t index) const { return values_[index].get(); }
   // The new entry's id an add answers (VT_I4 -1 until then).
-  VARIANT* newId() { return newId_.asInOut(); }
+  Ledra::ScopedVariant* newId() { return &newId_; }
   // The component's result code, for the operations that hand it back (0 until then).
   long* resultCode() { return &resultCode_; }
 

@@ -52,7 +52,7 @@ ModuleStatus TarnModuleImpl::get_user_state(const std::shared_ptr<Message>& requ
 ModuleStatus TarnModuleImpl::get_uploaded_filepath(const std::shared_ptr<Message>& request) {
   return handle_change(Brenix::handlers::kUploadedFilePath, request, [this](Brenix::ChangeValues& v) {
     ScopedVariant path;
-    const ModuleStatus status = adapter().uploaded_filepath(v[0], path.asInOut());
+    const ModuleStatus status = adapter().uploaded_filepath(v[0], path.receive());
     // The answer goes out whatever happened: a cancelled or failed dialog gives "".
     Brenix::Notify_getuploaded_filepath_response response;
     response.prepare_getuploadedfilepath_payload(path.get());

@@ -38,13 +38,13 @@ TEST(AdapterIdList, ConvertsDecimalListsAndRefusesAnythingElse) {
                                                                     {L"2147483647", {2147483647}}};
   for (const auto& [text, ids] : converted) {
     ScopedVariant out(77);
-    ASSERT_TRUE(convert_strnumtovariant_safearray(text, out.asInOut())) << text;
+    ASSERT_TRUE(convert_strnumtovariant_safearray(text, out)) << text;
     ASSERT_EQ(VT_ARRAY | VT_VARIANT, out.type()) << text;
     EXPECT_EQ(ids, idsOf(out.get())) << text;
   }
   for (const wchar_t* text : {L"12,-3", L"1 2", L"12, 15", L"+4", L"2147483648", L"5,99999999999"}) {
     ScopedVariant out(77);
-    EXPECT_FALSE(convert_strnumtovariant_safearray(text, out.asInOut())) << text;
+    EXPECT_FALSE(convert_strnumtovariant_safearray(text, out)) << text;
     EXPECT_EQ(VT_I4, out.type()) << text;  // left untouched
   }
 }

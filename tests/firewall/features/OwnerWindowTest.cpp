@@ -84,7 +84,7 @@ TEST_F(OwnerWindow, TheFileDialogIsOwnedByTheWindowFoundAndItsAnswerHandedBack) 
   creator->hub.answer.setText(L"C:\\a.exe");
   Brenix::TarnIf adapter(creator);
   Ledra::ScopedVariant path;
-  EXPECT_EQ(0u, adapter.uploaded_filepath(session.get(), path.asInOut()));
+  EXPECT_EQ(0u, adapter.uploaded_filepath(session.get(), path.receive()));
   EXPECT_EQ(ui.get(), creator->hub.lastOwner);
   EXPECT_EQ(1, creator->hub.lastMode);
   EXPECT_EQ(L"C:\\a.exe", std::wstring(V_BSTR(&path.get())));

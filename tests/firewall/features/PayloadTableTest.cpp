@@ -26,10 +26,10 @@ namespace {
 
 using namespace Brenix;
 
-using Getter = bool (*)(const std::wstring& payload, VARIANT* out);
+using Getter = bool (*)(const std::wstring& payload, Ledra::ScopedVariant& out);
 
 template <class Payload, auto Get>
-bool call(const std::wstring& payload, VARIANT* out) {
+bool call(const std::wstring& payload, Ledra::ScopedVariant& out) {
   return (Payload(payload).*Get)(out);
 }
 
@@ -331,7 +331,7 @@ TEST(PayloadTable, EachRowIsReadLoggedAndJudgedByTheCatalogueAlike) {
     SCOPED_TRACE(std::string(c.request) + " " + narrow(c.payload));
     Ledra::ScopedVariant out;
     const LogWatch watch;
-    EXPECT_EQ(c.accepted, c.get(c.payload, out.asInOut()));
+    EXPECT_EQ(c.accepted, c.get(c.payload, out));
     EXPECT_EQ(narrow(c.written), narrow(describe(out.get())));
     const auto lines = watch.newLines();
     if (c.logged == nullptr) {
@@ -353,7 +353,7 @@ TEST(PayloadTable, TextThatIsNotJsonFailsEveryGetterWithoutALog) {
   const LogWatch watch;
   for (const Case& c : kCases) {
     Ledra::ScopedVariant out;
-    EXPECT_FALSE(c.get(L"{not json", out.asInOut())) << c.request << " " << c.key;
+    EXPECT_FALSE(c.get(L"{not json", out)) << c.request << " " << c.key;
     EXPECT_EQ(VT_EMPTY, out.type());
   }
   EXPECT_TRUE(watch.newLines().empty());
