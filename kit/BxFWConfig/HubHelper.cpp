@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "kit/BxFWConfig/Faults.h"
 #include "kit/BxFWConfig/KitRegistry.h"
@@ -14,7 +15,7 @@ namespace BxKit {
 namespace {
 
 // The file picked for OpenFile: VT_ARRAY|VT_VARIANT with the path as its one element.
-HRESULT PathArray(const std::wstring& path, VARIANT* out) {
+HRESULT PathArray(const std::wstring& path, Ledra::ScopedVariant& out) {
   Ledra::ScopedSafeArray array(::SafeArrayCreateVector(VT_VARIANT, 0, 1));
   if (!array.get()) return E_OUTOFMEMORY;
   Ledra::ScopedVariant element;
@@ -23,8 +24,7 @@ HRESULT PathArray(const std::wstring& path, VARIANT* out) {
   LONG index = 0;
   hr = ::SafeArrayPutElement(array.get(), &index, element.asInput());  // copies the element
   if (FAILED(hr)) return hr;
-  out->vt = VT_ARRAY | VT_VARIANT;
-  out->parray = array.release();
+  out.setArray(std::move(array));
   return S_OK;
 }
 
@@ -73,15 +73,12 @@ HRESULT STDMETHODCALLTYPE HubHelper::OpenFile(long mode, HWND /*owner*/, VARIANT
   if (path == nullptr) return E_POINTER;
   if (mode != 1) return E_INVALIDARG;
   if (const std::optional<HRESULT> fault = FaultHResultFor(L"OpenFile")) return *fault;
-  ::VariantClear(path);
+  Ledra::ScopedVariant answer;
   const std::optional<std::wstring> picked = ReadMachineText(kKitKey, kOpenFilePathValue);
-  const HRESULT hr = picked && !picked->empty() ? PathArray(*picked, path) : S_OK;
-  if (NullOutput(L"OpenFile")) {
-    ::VariantClear(path);
-    path->vt = VT_ARRAY | VT_VARIANT;
-    path->parray = nullptr;
-  }
-  SpoilType(L"OpenFile", *path);
+  const HRESULT hr = picked && !picked->empty() ? PathArray(*picked, answer) : S_OK;
+  if (NullOutput(L"OpenFile")) answer.setArray(Ledra::ScopedSafeArray());
+  SpoilType(L"OpenFile", *answer.asInOut());
+  Ledra::fillInOut(path, std::move(answer));
   return hr;
 }
 

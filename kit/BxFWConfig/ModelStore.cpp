@@ -21,10 +21,11 @@ std::mutex& StoreMutex() {
 }
 
 std::wstring ProgramDataFolder() {
-  PWSTR folder = nullptr;
+  Ledra::ScopedCoTaskMemString folder;
   std::wstring out;
-  if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_ProgramData, 0, nullptr, &folder))) out = folder;
-  ::CoTaskMemFree(folder);
+  if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_ProgramData, 0, nullptr, folder.receive())) && folder) {
+    out = folder.get();
+  }
   return out;
 }
 
