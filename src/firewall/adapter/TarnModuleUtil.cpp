@@ -1,7 +1,6 @@
 #include "firewall/adapter/TarnModuleUtil.h"
 
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "Logging/Log.h"
@@ -83,6 +82,7 @@ bool readProperty(const VARIANT& desc, const wchar_t* name, Ledra::ScopedVariant
 }  // namespace
 
 bool convert_strnumtovariant_safearray(std::wstring text, Ledra::ScopedVariant& out) {
+  // Built apart from out, which changes only when the whole list is good.
   std::vector<std::wstring> parts = splitIds(text);
 
   Ledra::ScopedSafeArray array(::SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(parts.size())));
