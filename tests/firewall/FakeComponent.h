@@ -60,7 +60,7 @@ class FakeConfig : public IBxConfig, public IDispatch {
   HRESULT STDMETHODCALLTYPE GetProperty(long id, VARIANT* out, long* resultCode) override {  // 3
     lastId = id;
     *resultCode = result;
-    return FAILED(hr) ? hr : ::VariantCopy(out, value.asInOut());
+    return FAILED(hr) ? hr : value.copyTo(out);
   }
   FAKE_UNUSED(SetProperty, long, VARIANT, long*);  // 4
   FAKE_UNUSED(ApplyProperties, long*);             // 5
@@ -112,7 +112,7 @@ class FakePersonalFirewallConfig : public IBxPersonalFirewallConfig {
     lastConfigId = id;
     if (prepare) prepare(id);
     *resultCode = result;
-    return FAILED(hr) ? hr : ::VariantCopy(value, answer.asInOut());
+    return FAILED(hr) ? hr : answer.copyTo(value);
   }
   HRESULT STDMETHODCALLTYPE Enable(long* resultCode) override { return toggle(true, resultCode); }    // 4
   HRESULT STDMETHODCALLTYPE Disable(long* resultCode) override { return toggle(false, resultCode); }  // 5
@@ -227,7 +227,7 @@ class FakeHubHelper : public IBxHubHelper {
   HRESULT STDMETHODCALLTYPE OpenFile(long mode, HWND owner, VARIANT* path) override {  // 13
     lastMode = mode;
     lastOwner = owner;
-    return ::VariantCopy(path, answer.asInOut());
+    return answer.copyTo(path);
   }
   FAKE_UNUSED(Reserved14);
   FAKE_UNUSED(Reserved15);

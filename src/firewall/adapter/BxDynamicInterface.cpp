@@ -73,7 +73,7 @@ HRESULT BxDynamicInterface::getProperty(const wchar_t* name, VARIANT* result) co
   if (!result) return E_INVALIDARG;
   auto found = properties_.find(name);
   if (found == properties_.end()) return kBagPropertyEmpty;
-  return ::VariantCopy(result, const_cast<VARIANT*>(&found->second.get()));
+  return found->second.copyTo(result);
 }
 
 HRESULT BxDynamicInterface::putProperty(const wchar_t* name, const DISPPARAMS* params) {
