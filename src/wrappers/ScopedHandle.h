@@ -1,5 +1,6 @@
 // Owners of kernel handles, registry keys, libraries and the strings the shell
-// allocates: closed exactly once, never copied, moved.
+// allocates: closed exactly once, never copied, moved. ScopedBstr.h and
+// ScopedSafeArray.h make BSTR and SAFEARRAY owners of the same template.
 #pragma once
 
 #include <windows.h>
@@ -30,8 +31,10 @@ class ScopedHandleT {
   bool valid() const noexcept { return handle_ != Traits::Invalid(); }
   explicit operator bool() const noexcept { return valid(); }
 
-  // Frees the current handle and optionally takes a new one.
+  // Frees the current handle and optionally takes a new one (taking the held
+  // one again keeps it).
   void reset(Handle handle = Traits::Invalid()) noexcept {
+    if (handle == handle_) return;
     if (valid()) Traits::Close(handle_);
     handle_ = handle;
   }

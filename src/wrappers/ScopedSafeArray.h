@@ -5,44 +5,18 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include "wrappers/ScopedHandle.h"
+
 namespace Ledra {
 
-class ScopedSafeArray {
- public:
-  ScopedSafeArray() noexcept = default;
-  explicit ScopedSafeArray(SAFEARRAY* array) noexcept : array_(array) {}
-  ~ScopedSafeArray() { reset(); }
-
-  ScopedSafeArray(const ScopedSafeArray&) = delete;
-  ScopedSafeArray& operator=(const ScopedSafeArray&) = delete;
-  ScopedSafeArray(ScopedSafeArray&& other) noexcept : array_(other.release()) {}
-  ScopedSafeArray& operator=(ScopedSafeArray&& other) noexcept {
-    if (this != &other) reset(other.release());
-    return *this;
-  }
-
-  SAFEARRAY* get() const noexcept { return array_; }
-  bool valid() const noexcept { return array_ != nullptr; }
-
-  // Destroys the current array and optionally takes a new one.
-  void reset(SAFEARRAY* array = nullptr) noexcept {
-    if (array != array_) {
-      if (array_) ::SafeArrayDestroy(array_);
-      array_ = array;
-    }
-  }
-  // Gives up ownership; the owner is left empty.
-  SAFEARRAY* release() noexcept {
-    SAFEARRAY* out = array_;
-    array_ = nullptr;
-    return out;
-  }
-  // For an out-parameter; null while the owner holds an array (reset() it first).
-  SAFEARRAY** receive() noexcept { return valid() ? nullptr : &array_; }
-
- private:
-  SAFEARRAY* array_ = nullptr;
+struct SafeArrayTraits {
+  using Handle = SAFEARRAY*;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { ::SafeArrayDestroy(h); }
 };
+
+// ScopedHandleT's members, destroyed with SafeArrayDestroy.
+using ScopedSafeArray = ScopedHandleT<SafeArrayTraits>;
 
 // Holds one SafeArrayLock and undoes it on destruction. It does not own the array.
 class ScopedSafeArrayLock {

@@ -101,7 +101,7 @@ class ScopedVariant {
   // A VT_BSTR with a copy of the text; a null text gives a null BSTR. When the
   // copy cannot be made the value stays and the answer is E_OUTOFMEMORY.
   HRESULT setText(const wchar_t* text) noexcept {
-    ScopedBstr copy(text);
+    ScopedBstr copy(text ? ::SysAllocString(text) : nullptr);
     if (text != nullptr && !copy.valid()) return E_OUTOFMEMORY;
     reset();
     V_VT(&value_) = VT_BSTR;

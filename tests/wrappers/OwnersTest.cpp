@@ -62,6 +62,7 @@ void checkOwner(const char* kind, const std::function<Owner()>& make, const std:
     Owner full = make();
     const void* held = raw(full);
     EXPECT_EQ(nullptr, full.receive());  // refused: the held value is not freed
+    full.reset(full.get());              // nor is it when it is taken again
     EXPECT_EQ(held, raw(full));
     expectAlive(true);
     full.reset();
@@ -114,7 +115,7 @@ TEST(Owners, HoldLendAndHandOverTheirValueAndFreeItExactlyOnce) {
       "event", [&] { return Ledra::ScopedHandle(::CreateEventW(nullptr, TRUE, FALSE, name.c_str())); },
       [&] { return Ledra::ScopedHandle(::OpenEventW(SYNCHRONIZE, FALSE, name.c_str())).valid(); });
   checkOwner<Ledra::ScopedBstr>(
-      "BSTR", [] { return Ledra::ScopedBstr(L"text"); }, nullptr);
+      "BSTR", [] { return Ledra::ScopedBstr(::SysAllocString(L"text")); }, nullptr);
   EXPECT_EQ(1, object.refs);  // every reference the owners took was given back once
 }
 
