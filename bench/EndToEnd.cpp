@@ -20,6 +20,7 @@
 #include "bench/e2e/Rig.h"
 #include "bench/e2e/Targets.h"
 #include "bench/e2e/Traffic.h"
+#include "wrappers/ScopedHandle.h"
 
 namespace {
 
@@ -177,8 +178,7 @@ int measureAll(const Counts& counts) {
 // A line in the Wine server's request trace that a counter finds: opening an
 // event that does not exist is one server request carrying the name.
 void markTrace(const std::wstring& mark) {
-  HANDLE none = ::OpenEventW(SYNCHRONIZE, FALSE, (L"TarnBenchMark." + mark).c_str());
-  if (none) ::CloseHandle(none);
+  Ledra::ScopedHandle none(::OpenEventW(SYNCHRONIZE, FALSE, (L"TarnBenchMark." + mark).c_str()));
 }
 
 // Set requests through the module, or the same traffic through the floor,

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
-#include "firewall/adapter/ScopedVariant.h"
 #include "firewall/features/NetConnectionPayloads.h"
 #include "firewall/features/NetworkTrustLevelPayload.h"
 #include "firewall/features/ProgramPermissionPayloads.h"
@@ -23,6 +22,7 @@
 #include "firewall/features/SetStatePayload.h"
 #include "firewall/features/SmartAdvicePayload.h"
 #include "message/JSONParser.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace {
 
@@ -42,8 +42,8 @@ long readAll(const std::wstring& text, Getters... getters) {
   const PayloadClass payload(text);
   long read = 0;
   for (auto getter : {getters...}) {
-    Brenix::ScopedVariant value;
-    read += (payload.*getter)(value.AsInOut()) ? 1 : 0;
+    Ledra::ScopedVariant value;
+    read += (payload.*getter)(value) ? 1 : 0;
   }
   return read;
 }

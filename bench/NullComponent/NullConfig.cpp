@@ -2,6 +2,10 @@
 
 #include <oleauto.h>
 
+#include <utility>
+
+#include "wrappers/ScopedVariant.h"
+
 namespace NullComponent {
 
 // IDispatch slot 3
@@ -32,9 +36,9 @@ HRESULT STDMETHODCALLTYPE NullConfig::Invoke(DISPID, REFIID, LCID, WORD, DISPPAR
 HRESULT STDMETHODCALLTYPE NullConfig::GetProperty(long id, VARIANT* value, long* result) {
   if (value == nullptr || result == nullptr) return E_POINTER;
   if (id != valueId_) return E_NOTIMPL;
-  ::VariantClear(value);
-  value->vt = VT_BOOL;
-  value->boolVal = VARIANT_TRUE;
+  Ledra::ScopedVariant on;
+  on.setBool(true);
+  Ledra::fillInOut(value, std::move(on));
   *result = 0;
   return S_OK;
 }

@@ -2,7 +2,10 @@
 
 #include <oleauto.h>
 
+#include <utility>
+
 #include "bench/NullComponent/NullConfig.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace NullComponent {
 
@@ -21,9 +24,10 @@ HRESULT STDMETHODCALLTYPE NullFirewallConfig::GetConfig(long id, VARIANT* value,
   IDispatch* config = nullptr;
   const HRESULT hr = CreateAs<NullConfig>(IID_IDispatch, reinterpret_cast<void**>(&config), valueId);
   if (FAILED(hr)) return hr;
-  ::VariantClear(value);
-  value->vt = VT_DISPATCH;
-  value->pdispVal = config;
+  Ledra::ScopedVariant answer;
+  answer.setDispatch(config);
+  config->Release();  // the answer holds its own reference
+  Ledra::fillInOut(value, std::move(answer));
   *result = 0;
   return S_OK;
 }

@@ -5,8 +5,8 @@
 #include <climits>
 #include <cwctype>
 
-#include "kit/BxFWConfig/ComOwners.h"
 #include "kit/BxFWConfig/ResultCodes.h"
+#include "wrappers/ScopedSafeArray.h"
 
 namespace BxKit {
 namespace {
@@ -47,7 +47,7 @@ long ReadIdElements(SAFEARRAY* array, VARTYPE elementType, std::vector<long>& ou
   if (FAILED(::SafeArrayGetLBound(array, 1, &low)) || FAILED(::SafeArrayGetUBound(array, 1, &high))) {
     return kResultWrongType;
   }
-  ScopedSafeArrayLock lock(array);
+  Ledra::ScopedSafeArrayLock lock(array);
   if (!lock.locked()) return kResultInternal;
   std::vector<long> ids;
   for (LONG i = 0; i <= high - low; ++i) {

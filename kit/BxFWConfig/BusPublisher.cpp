@@ -8,8 +8,8 @@
 #include "include/BusLibrary.h"
 #include "include/MessageHeader.h"
 #include "include/ModuleStatus.h"
-#include "kit/BxFWConfig/ComOwners.h"
 #include "kit/BxFWConfig/ServerModule.h"
+#include "wrappers/ScopedHandle.h"
 
 namespace BxKit {
 namespace {
@@ -19,7 +19,7 @@ constexpr wchar_t kBusLibraryFile[] = L"\\MessageBus.dll";
 struct BusBinding {
   std::mutex mutex;
   bool tried = false;
-  ScopedLibrary library;
+  Ledra::ScopedLibrary library;
   const Ledra::BusFunctions* functions = nullptr;
   void* handle = nullptr;
 };
@@ -33,7 +33,7 @@ BusBinding& Binding() {
 void Bind(BusBinding& bus) {
   if (bus.tried) return;
   bus.tried = true;
-  bus.library.Reset(::LoadLibraryW((ServerModuleFolder() + kBusLibraryFile).c_str()));
+  bus.library.reset(::LoadLibraryW((ServerModuleFolder() + kBusLibraryFile).c_str()));
   if (!bus.library) return;
   // Through a generic function pointer type, which every function pointer converts to and from.
   auto create = reinterpret_cast<Ledra::BusCreateObjectFn>(
@@ -42,7 +42,7 @@ void Bind(BusBinding& bus) {
   void* handle = nullptr;
   if (functions == nullptr || functions->create == nullptr || functions->publish == nullptr ||
       functions->create(&handle) != Ledra::MODULE_STATUS_SUCCESS || handle == nullptr) {
-    bus.library.Reset();
+    bus.library.reset();
     return;
   }
   bus.functions = functions;
@@ -82,7 +82,7 @@ void ReleaseBus() {
   if (bus.handle != nullptr && bus.functions->release != nullptr) bus.functions->release(bus.handle);
   bus.handle = nullptr;
   bus.functions = nullptr;
-  bus.library.Reset();
+  bus.library.reset();
   bus.tried = false;
 }
 

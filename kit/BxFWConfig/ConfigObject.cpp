@@ -53,7 +53,7 @@ HRESULT STDMETHODCALLTYPE BxConfigObject::GetProperty(long id, VARIANT* value, l
     *result = kResultNotFound;
     return S_OK;
   }
-  const HRESULT hr = found->second.CopyTo(value);
+  const HRESULT hr = found->second.copyTo(value);
   *result = SUCCEEDED(hr) ? kResultOk : kResultInternal;
   if (SUCCEEDED(hr)) SpoilType(L"GetProperty", *value);
   return hr;
@@ -72,7 +72,7 @@ HRESULT STDMETHODCALLTYPE BxConfigObject::SetProperty(long id, VARIANT value, lo
     *result = properties_.count(id) ? kResultReadOnly : kResultNotFound;
     return S_OK;
   }
-  ScopedVariant stored;
+  Ledra::ScopedVariant stored;
   *result = check->second(value, stored);
   if (*result == kResultOk) {
     properties_[id] = std::move(stored);

@@ -14,16 +14,16 @@
 #include <set>
 
 #include "include/BxFWInterfaces.h"
-#include "kit/BxFWConfig/ComOwners.h"
 #include "kit/BxFWConfig/NoAutomationDispatch.h"
 #include "kit/BxFWConfig/ServerModule.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace BxKit {
 
-using PropertyMap = std::map<long, ScopedVariant>;
+using PropertyMap = std::map<long, Ledra::ScopedVariant>;
 // Checks a new value of a writable property and turns it into the stored form;
 // answers a result code.
-using PropertyCheck = std::function<long(const VARIANT& value, ScopedVariant& stored)>;
+using PropertyCheck = std::function<long(const VARIANT& value, Ledra::ScopedVariant& stored)>;
 // Stores the changed properties (their ids in changed); answers a result code.
 using PropertyApply = std::function<long(const PropertyMap& properties, const std::set<long>& changed)>;
 

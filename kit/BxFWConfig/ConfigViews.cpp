@@ -9,32 +9,32 @@
 namespace BxKit {
 namespace {
 
-ScopedVariant BoolValue(bool value) {
-  ScopedVariant out;
-  out.SetBool(value);
+Ledra::ScopedVariant BoolValue(bool value) {
+  Ledra::ScopedVariant out;
+  out.setBool(value);
   return out;
 }
 
-ScopedVariant IntValue(long value) {
-  ScopedVariant out;
-  out.SetInt(value);
+Ledra::ScopedVariant IntValue(long value) {
+  Ledra::ScopedVariant out;
+  out.setLong(value);
   return out;
 }
 
 PropertyCheck BoolCheck() {
-  return [](const VARIANT& value, ScopedVariant& stored) {
+  return [](const VARIANT& value, Ledra::ScopedVariant& stored) {
     bool read = false;
     const long code = ReadBool(value, read);
-    if (code == kResultOk) stored.SetBool(read);
+    if (code == kResultOk) stored.setBool(read);
     return code;
   };
 }
 
 PropertyCheck IntCheck(long low, long high) {
-  return [low, high](const VARIANT& value, ScopedVariant& stored) {
+  return [low, high](const VARIANT& value, Ledra::ScopedVariant& stored) {
     long read = 0;
     const long code = ReadIntIn(value, low, high, read);
-    if (code == kResultOk) stored.SetInt(read);
+    if (code == kResultOk) stored.setLong(read);
     return code;
   };
 }
@@ -89,10 +89,10 @@ HRESULT MakeHipsConfig(const FirewallModel& model, IDispatch** out) {
 HRESULT MakeIpRuleConfig(const IpRule& rule, IDispatch** out) {
   PropertyMap properties;
   properties.emplace(kRuleId, IntValue(rule.id));
-  ScopedVariant address;
-  ScopedVariant mac;
-  if (FAILED(address.SetText(rule.address.c_str())) ||
-      FAILED(mac.SetText(rule.mac ? rule.mac->c_str() : nullptr))) {
+  Ledra::ScopedVariant address;
+  Ledra::ScopedVariant mac;
+  if (FAILED(address.setText(rule.address.c_str())) ||
+      FAILED(mac.setText(rule.mac ? rule.mac->c_str() : nullptr))) {
     return E_OUTOFMEMORY;
   }
   properties.emplace(kBxRuleAddress, std::move(address));

@@ -7,9 +7,9 @@
 #include "include/BxFWInterfaces.h"
 #include "kit/BxFWConfig/BusPublisher.h"
 #include "kit/BxFWConfig/ClassFactory.h"
-#include "kit/BxFWConfig/ComOwners.h"
 #include "kit/BxFWConfig/ServerModule.h"
 #include "wrappers/CxxRuntimeRelease.h"
+#include "wrappers/ScopedHandle.h"
 
 namespace {
 
@@ -36,14 +36,14 @@ LSTATUS SetText(HKEY key, const wchar_t* name, const std::wstring& value) {
 }
 
 HRESULT RegisterClass(const Coclass& coclass, const std::wstring& serverPath) {
-  BxKit::ScopedRegKey classKey;
+  Ledra::ScopedRegKey classKey;
   LSTATUS status = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, ClassKeyPath(*coclass.clsid).c_str(), 0, nullptr, 0,
-                                     KEY_WRITE, nullptr, classKey.Receive(), nullptr);
+                                     KEY_WRITE, nullptr, classKey.receive(), nullptr);
   if (status == ERROR_SUCCESS) status = SetText(classKey.get(), nullptr, coclass.name);
-  BxKit::ScopedRegKey serverKey;
+  Ledra::ScopedRegKey serverKey;
   if (status == ERROR_SUCCESS) {
     status = ::RegCreateKeyExW(classKey.get(), L"InprocServer32", 0, nullptr, 0, KEY_WRITE, nullptr,
-                               serverKey.Receive(), nullptr);
+                               serverKey.receive(), nullptr);
   }
   if (status == ERROR_SUCCESS) status = SetText(serverKey.get(), nullptr, serverPath);
   if (status == ERROR_SUCCESS) status = SetText(serverKey.get(), L"ThreadingModel", L"Both");

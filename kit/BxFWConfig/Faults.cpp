@@ -3,8 +3,10 @@
 #include <oleauto.h>
 
 #include <string>
+#include <utility>
 
 #include "kit/BxFWConfig/KitRegistry.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace BxKit {
 namespace {
@@ -38,13 +40,17 @@ void SpoilType(const wchar_t* operation, VARIANT& value) {
   if (!type) return;
   const VARTYPE wanted = static_cast<VARTYPE>(*type);
   if (SUCCEEDED(::VariantChangeType(&value, &value, 0, wanted))) return;
-  ::VariantClear(&value);
-  value.vt = wanted;
+  Ledra::ScopedVariant spoiled;
   if (wanted == VT_BSTR) {
-    value.bstrVal = ::SysAllocString(L"16");
-  } else if (wanted != VT_DISPATCH && wanted != VT_UNKNOWN && (wanted & (VT_ARRAY | VT_BYREF)) == 0) {
-    value.llVal = 16;
+    spoiled.setText(L"16");
+  } else {
+    VARIANT raw{};  // objects and arrays stay null
+    raw.vt = wanted;
+    if (wanted != VT_DISPATCH && wanted != VT_UNKNOWN && (wanted & (VT_ARRAY | VT_BYREF)) == 0)
+      raw.llVal = 16;
+    spoiled.reset(raw);
   }
+  Ledra::fillInOut(&value, std::move(spoiled));
 }
 
 bool NullOutput(const wchar_t* operation) {

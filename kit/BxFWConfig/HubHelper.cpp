@@ -4,26 +4,27 @@
 
 #include <memory>
 #include <new>
+#include <utility>
 
-#include "kit/BxFWConfig/ComOwners.h"
 #include "kit/BxFWConfig/Faults.h"
 #include "kit/BxFWConfig/KitRegistry.h"
+#include "wrappers/ScopedSafeArray.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace BxKit {
 namespace {
 
 // The file picked for OpenFile: VT_ARRAY|VT_VARIANT with the path as its one element.
-HRESULT PathArray(const std::wstring& path, VARIANT* out) {
-  ScopedSafeArray array(::SafeArrayCreateVector(VT_VARIANT, 0, 1));
+HRESULT PathArray(const std::wstring& path, Ledra::ScopedVariant& out) {
+  Ledra::ScopedSafeArray array(::SafeArrayCreateVector(VT_VARIANT, 0, 1));
   if (!array.get()) return E_OUTOFMEMORY;
-  ScopedVariant element;
-  HRESULT hr = element.SetText(path.c_str());
+  Ledra::ScopedVariant element;
+  HRESULT hr = element.setText(path.c_str());
   if (FAILED(hr)) return hr;
   LONG index = 0;
-  hr = ::SafeArrayPutElement(array.get(), &index, element.AsInput());  // copies the element
+  hr = ::SafeArrayPutElement(array.get(), &index, element.asInput());  // copies the element
   if (FAILED(hr)) return hr;
-  out->vt = VT_ARRAY | VT_VARIANT;
-  out->parray = array.Release();
+  out.setArray(std::move(array));
   return S_OK;
 }
 
@@ -72,15 +73,12 @@ HRESULT STDMETHODCALLTYPE HubHelper::OpenFile(long mode, HWND /*owner*/, VARIANT
   if (path == nullptr) return E_POINTER;
   if (mode != 1) return E_INVALIDARG;
   if (const std::optional<HRESULT> fault = FaultHResultFor(L"OpenFile")) return *fault;
-  ::VariantClear(path);
+  Ledra::ScopedVariant answer;
   const std::optional<std::wstring> picked = ReadMachineText(kKitKey, kOpenFilePathValue);
-  const HRESULT hr = picked && !picked->empty() ? PathArray(*picked, path) : S_OK;
-  if (NullOutput(L"OpenFile")) {
-    ::VariantClear(path);
-    path->vt = VT_ARRAY | VT_VARIANT;
-    path->parray = nullptr;
-  }
-  SpoilType(L"OpenFile", *path);
+  const HRESULT hr = picked && !picked->empty() ? PathArray(*picked, answer) : S_OK;
+  if (NullOutput(L"OpenFile")) answer.setArray(Ledra::ScopedSafeArray());
+  SpoilType(L"OpenFile", *answer.asInOut());
+  Ledra::fillInOut(path, std::move(answer));
   return hr;
 }
 

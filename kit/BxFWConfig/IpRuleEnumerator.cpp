@@ -6,6 +6,7 @@
 
 #include "kit/BxFWConfig/ConfigViews.h"
 #include "kit/BxFWConfig/Faults.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace BxKit {
 
@@ -44,18 +45,15 @@ HRESULT STDMETHODCALLTYPE IpRuleEnumerator::Next(ULONG count, VARIANT* items, UL
     IDispatch* rule = nullptr;
     const HRESULT hr = MakeIpRuleConfig((*rules_)[position_], &rule);
     if (FAILED(hr)) {
-      for (ULONG i = 0; i < done; ++i) ::VariantClear(&items[i]);
+      for (ULONG i = 0; i < done; ++i) Ledra::fillInOut(&items[i], Ledra::ScopedVariant());
       if (fetched) *fetched = 0;
       return hr;
     }
-    ::VariantInit(&items[done]);
-    items[done].vt = VT_DISPATCH;
-    items[done].pdispVal = rule;
-    if (NullOutput(L"Next")) {
-      rule->Release();
-      items[done].pdispVal = nullptr;
-    }
-    SpoilType(L"Next", items[done]);
+    Ledra::ScopedVariant item;
+    item.setDispatch(NullOutput(L"Next") ? nullptr : rule);
+    rule->Release();  // the item holds its own reference
+    SpoilType(L"Next", *item.asInOut());
+    items[done] = item.release();
   }
   if (fetched) *fetched = done;
   return done == count ? S_OK : S_FALSE;

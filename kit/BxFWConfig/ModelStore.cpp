@@ -5,10 +5,10 @@
 
 #include <mutex>
 
-#include "kit/BxFWConfig/ComOwners.h"
 #include "kit/BxFWConfig/KitRegistry.h"
 #include "kit/BxFWConfig/ModelFile.h"
 #include "kit/BxFWConfig/ResultCodes.h"
+#include "wrappers/ScopedHandle.h"
 
 namespace BxKit {
 namespace {
@@ -21,10 +21,11 @@ std::mutex& StoreMutex() {
 }
 
 std::wstring ProgramDataFolder() {
-  PWSTR folder = nullptr;
+  Ledra::ScopedCoTaskMemString folder;
   std::wstring out;
-  if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_ProgramData, 0, nullptr, &folder))) out = folder;
-  ::CoTaskMemFree(folder);
+  if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_ProgramData, 0, nullptr, folder.receive())) && folder) {
+    out = folder.get();
+  }
   return out;
 }
 
@@ -38,9 +39,9 @@ void CreateParentFolders(const std::wstring& file) {
 // Answers false only when the file exists and cannot be read.
 bool ReadFileText(const std::wstring& path, std::string& text, bool& exists) {
   exists = false;
-  ScopedFile file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  Ledra::ScopedFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     const DWORD error = ::GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
@@ -62,8 +63,8 @@ bool WriteFileText(const std::wstring& path, const std::string& text) {
   CreateParentFolders(path);
   const std::wstring temporary = path + L".new";
   {
-    ScopedFile file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    Ledra::ScopedFileHandle file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                               FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     DWORD written = 0;
     if (!::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||

@@ -4,12 +4,14 @@
 
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "kit/BxFWConfig/ConfigViews.h"
 #include "kit/BxFWConfig/Faults.h"
 #include "kit/BxFWConfig/IpRuleCollection.h"
 #include "kit/BxFWConfig/ModelStore.h"
 #include "kit/BxFWConfig/ResultCodes.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace BxKit {
 
@@ -72,14 +74,11 @@ HRESULT STDMETHODCALLTYPE PersonalFirewallConfig::GetConfig(long id, VARIANT* va
     *result = kResultInternal;
     return hr;
   }
-  ::VariantClear(value);
-  value->vt = VT_DISPATCH;
-  value->pdispVal = config;
-  if (NullOutput(L"GetConfig")) {
-    config->Release();
-    value->pdispVal = nullptr;
-  }
-  SpoilType(L"GetConfig", *value);
+  Ledra::ScopedVariant answer;
+  answer.setDispatch(NullOutput(L"GetConfig") ? nullptr : config);
+  config->Release();  // the answer holds its own reference
+  SpoilType(L"GetConfig", *answer.asInOut());
+  Ledra::fillInOut(value, std::move(answer));
   return S_OK;
 }
 

@@ -2,9 +2,9 @@
 
 #include <oleauto.h>
 
-#include "kit/BxFWConfig/ComOwners.h"
 #include "kit/BxFWConfig/Faults.h"
 #include "kit/BxFWConfig/ResultCodes.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace BxKit {
 namespace {
@@ -18,29 +18,29 @@ ResultBag::ResultBag(const VARIANT& desc)
       result_(dispatch_ ? kResultOk : kResultBadBag) {}
 
 ResultBag& ResultBag::Bool(const wchar_t* name, bool value) {
-  ScopedVariant variant;
-  variant.SetBool(value);
+  Ledra::ScopedVariant variant;
+  variant.setBool(value);
   return Put(name, variant);
 }
 
 ResultBag& ResultBag::Int(const wchar_t* name, long value) {
-  ScopedVariant variant;
-  variant.SetInt(value);
+  Ledra::ScopedVariant variant;
+  variant.setLong(value);
   return Put(name, variant);
 }
 
 ResultBag& ResultBag::Text(const wchar_t* name, const std::wstring& value) {
-  ScopedVariant variant;
-  if (FAILED(variant.SetText(value.c_str()))) {
+  Ledra::ScopedVariant variant;
+  if (FAILED(variant.setText(value.c_str()))) {
     if (result_ == kResultOk) result_ = kResultInternal;
     return *this;
   }
   return Put(name, variant);
 }
 
-ResultBag& ResultBag::Put(const wchar_t* name, ScopedVariant& value) {
+ResultBag& ResultBag::Put(const wchar_t* name, Ledra::ScopedVariant& value) {
   if (result_ != kResultOk) return *this;
-  SpoilType(OperationScope::Current(), *value.AsInput());
+  SpoilType(OperationScope::Current(), *value.asInput());
   std::wstring writableName(name);
   LPOLESTR names[] = {&writableName[0]};
   DISPID id = 0;
@@ -50,7 +50,7 @@ ResultBag& ResultBag::Put(const wchar_t* name, ScopedVariant& value) {
   }
   DISPID putId = DISPID_PROPERTYPUT;
   DISPPARAMS params{};
-  params.rgvarg = value.AsInput();
+  params.rgvarg = value.asInput();
   params.cArgs = 1;
   params.rgdispidNamedArgs = &putId;
   params.cNamedArgs = 1;

@@ -8,9 +8,11 @@
 
 #include <string>
 
-namespace BxKit {
-
+namespace Ledra {
 class ScopedVariant;
+}  // namespace Ledra
+
+namespace BxKit {
 
 class ResultBag {
  public:
@@ -28,7 +30,7 @@ class ResultBag {
   long result() const { return result_; }
 
  private:
-  ResultBag& Put(const wchar_t* name, ScopedVariant& value);
+  ResultBag& Put(const wchar_t* name, Ledra::ScopedVariant& value);
 
   IDispatch* dispatch_;
   long result_;

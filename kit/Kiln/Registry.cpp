@@ -2,42 +2,12 @@
 
 #include <windows.h>
 
+#include "wrappers/ScopedHandle.h"
+
 namespace Kiln {
-namespace {
-
-class Key {
- public:
-  Key() = default;
-  ~Key() {
-    if (key_) ::RegCloseKey(key_);
-  }
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  HKEY* receive() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
-
-class Library {
- public:
-  explicit Library(const std::wstring& path) : module_(::LoadLibraryW(path.c_str())) {}
-  ~Library() {
-    if (module_) ::FreeLibrary(module_);
-  }
-  Library(const Library&) = delete;
-  Library& operator=(const Library&) = delete;
-  HMODULE get() const { return module_; }
-
- private:
-  HMODULE module_;
-};
-
-}  // namespace
 
 bool RegistrySeams::set(const RegistryValue& value, long& error) {
-  Key key;
+  Ledra::ScopedRegKey key;
   error = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, value.key.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE,
                             nullptr, key.receive(), nullptr);
   if (error != ERROR_SUCCESS) return false;
@@ -75,7 +45,7 @@ bool RegistrySeams::set(const RegistryValue& value, long& error) {
 void RegistrySeams::restore() {
   // Last change first, so a value set twice ends as it was before the first.
   for (auto entry = previous_.rbegin(); entry != previous_.rend(); ++entry) {
-    Key key;
+    Ledra::ScopedRegKey key;
     if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, entry->key.c_str(), 0, KEY_WRITE, key.receive()) !=
         ERROR_SUCCESS) {
       continue;
@@ -92,7 +62,7 @@ void RegistrySeams::restore() {
 }
 
 long registerComServer(const std::wstring& path) {
-  Library library(path);
+  Ledra::ScopedLibrary library(::LoadLibraryW(path.c_str()));
   if (!library.get()) return HRESULT_FROM_WIN32(::GetLastError());
   using RegisterFn = HRESULT(STDAPICALLTYPE*)();
   const auto registerServer = reinterpret_cast<RegisterFn>(

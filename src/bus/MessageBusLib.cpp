@@ -1,7 +1,6 @@
 #include "bus/MessageBusLib.h"
 
 #include <windows.h>
-
 #include <shlobj.h>
 
 #include "Logging/Log.h"
@@ -12,6 +11,7 @@
 #include "include/ModuleException.h"
 #include "wrappers/OSVersionAPI.h"
 #include "wrappers/RegistryAPI.h"
+#include "wrappers/ScopedHandle.h"
 #include "wrappers/ShlObjAPI.h"
 
 namespace Ledra {
@@ -47,11 +47,11 @@ std::wstring forcedFolder() {
     LEDRA_LOG(logging::Error, L"Ledra::MessageBusLib::MessageBusLib", __LINE__, kNoPath);
   }
   if (folder.empty()) {
-    PWSTR common = nullptr;
-    if (SUCCEEDED(ShlObjAPI().getKnownFolderPath(FOLDERID_ProgramFilesCommon, 0, nullptr, &common))) {
-      folder = common;
-    }
-    ::CoTaskMemFree(common);
+    ScopedCoTaskMemString common;
+    const HRESULT hr =
+        ShlObjAPI().getKnownFolderPath(FOLDERID_ProgramFilesCommon, 0, nullptr, common.receive());
+    // A success without a path leaves the folder empty, as a failure does.
+    if (SUCCEEDED(hr) && common) folder = common.get();
     folder += kCommonFolderSuffix;
   }
   LEDRA_LOG(logging::Information, L"Ledra::MessageBusLib::MessageBusLib", __LINE__, kLoadingByForce,

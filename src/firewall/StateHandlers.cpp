@@ -2,12 +2,12 @@
 // answers through.
 #include "Logging/Log.h"
 #include "firewall/TarnModuleImpl.h"
-#include "firewall/adapter/ScopedVariant.h"
 #include "firewall/features/ModuleResponse.h"
 #include "firewall/features/NotifyCudResult.h"
 #include "firewall/features/SetStatePayload.h"
 #include "message/JSONParser.h"
 #include "message/Message.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace Ledra {
 namespace {
@@ -80,20 +80,20 @@ ModuleStatus TarnModuleImpl::change_state(const std::shared_ptr<Message>& reques
 ModuleStatus TarnModuleImpl::set_state(const std::shared_ptr<Message>& request) {
   constexpr wchar_t kFunction[] = L"Ledra::TarnModuleImpl::set_state";
   LEDRA_LOG(logging::Normal, kFunction, 247, kProcessing, request->getName().c_str());
-  Brenix::ScopedVariant state;
-  state.SetBool(false);
-  Brenix::ScopedVariant reenableTime(-1L);
+  Ledra::ScopedVariant state;
+  state.setBool(false);
+  Ledra::ScopedVariant reenableTime(-1L);
   const std::wstring text = request->getPayload();
   Brenix::Set_state_payload payload(text);
   if (!payload.isParsed()) {
     LEDRA_LOG(logging::Error, kFunction, 254, kParseFailed);
     return MODULE_STATUS_DATA_ERROR;
   }
-  if (!payload.get_fwstate(state.AsInOut())) {
+  if (!payload.get_fwstate(state)) {
     LEDRA_LOG(logging::Error, kFunction, 259, kInvalidParameter);
     return MODULE_STATUS_INVALID_PARAMETER;
   }
-  if (V_BOOL(&state.get()) != VARIANT_TRUE && !payload.get_reenable_time(reenableTime.AsInOut())) {
+  if (V_BOOL(&state.get()) != VARIANT_TRUE && !payload.get_reenable_time(reenableTime)) {
     LEDRA_LOG(logging::Error, kFunction, 266, kInvalidParameter);
     return MODULE_STATUS_INVALID_PARAMETER;
   }

@@ -1,4 +1,6 @@
-// Owners of kernel handles: closed exactly once, never copied.
+// Owners of kernel handles, registry keys, libraries and the strings the shell
+// allocates: closed exactly once, never copied, moved. ScopedBstr.h and
+// ScopedSafeArray.h make BSTR and SAFEARRAY owners of the same template.
 #pragma once
 
 #include <windows.h>
@@ -29,8 +31,10 @@ class ScopedHandleT {
   bool valid() const noexcept { return handle_ != Traits::Invalid(); }
   explicit operator bool() const noexcept { return valid(); }
 
-  // Frees the current handle and optionally takes a new one.
+  // Frees the current handle and optionally takes a new one (taking the held
+  // one again keeps it).
   void reset(Handle handle = Traits::Invalid()) noexcept {
+    if (handle == handle_) return;
     if (valid()) Traits::Close(handle_);
     handle_ = handle;
   }
@@ -40,11 +44,8 @@ class ScopedHandleT {
     handle_ = Traits::Invalid();
     return handle;
   }
-  // For out-parameters; the owner must be empty.
-  Handle* receive() noexcept {
-    reset();
-    return &handle_;
-  }
+  // For an out-parameter; null while the owner holds a handle (reset() it first).
+  Handle* receive() noexcept { return valid() ? nullptr : &handle_; }
 
  private:
   Handle handle_ = Traits::Invalid();
@@ -87,5 +88,9 @@ using ScopedLibrary = ScopedHandleT<LibraryTraits>;
 using ScopedCoTaskMemString = ScopedHandleT<CoTaskMemStringTraits>;
 
 static_assert(sizeof(ScopedHandle) == sizeof(HANDLE), "an owner is the size of what it owns");
+static_assert(sizeof(ScopedFileHandle) == sizeof(HANDLE), "an owner is the size of what it owns");
+static_assert(sizeof(ScopedRegKey) == sizeof(HKEY), "an owner is the size of what it owns");
+static_assert(sizeof(ScopedLibrary) == sizeof(HMODULE), "an owner is the size of what it owns");
+static_assert(sizeof(ScopedCoTaskMemString) == sizeof(wchar_t*), "an owner is the size of what it owns");
 
 }  // namespace Ledra

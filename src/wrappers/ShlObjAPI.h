@@ -10,7 +10,7 @@ namespace Ledra {
 class ShlObjAPI {
  public:
   virtual ~ShlObjAPI() = default;
-  // SHGetKnownFolderPath; the caller frees *path with CoTaskMemFree.
+  // SHGetKnownFolderPath; the caller owns *path (receive it into a ScopedCoTaskMemString).
   virtual HRESULT getKnownFolderPath(REFKNOWNFOLDERID id, DWORD flags, HANDLE token, PWSTR* path);
 };
 

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "firewall/adapter/ComponentCreator.h"
-#include "firewall/adapter/ScopedVariant.h"
 #include "include/BxFWInterfaces.h"
+#include "wrappers/ScopedVariant.h"
 
 #define FAKE_UNKNOWN(Primary, ...)                                                       \
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {        \
@@ -60,13 +60,13 @@ class FakeConfig : public IBxConfig, public IDispatch {
   HRESULT STDMETHODCALLTYPE GetProperty(long id, VARIANT* out, long* resultCode) override {  // 3
     lastId = id;
     *resultCode = result;
-    return FAILED(hr) ? hr : ::VariantCopy(out, value.AsInOut());
+    return FAILED(hr) ? hr : value.copyTo(out);
   }
   FAKE_UNUSED(SetProperty, long, VARIANT, long*);  // 4
   FAKE_UNUSED(ApplyProperties, long*);             // 5
   FAKE_DISPATCH_STUBS
 
-  Brenix::ScopedVariant value;
+  Ledra::ScopedVariant value;
   HRESULT hr = S_OK;
   long result = 0;
   long lastId = -1;
@@ -112,13 +112,13 @@ class FakePersonalFirewallConfig : public IBxPersonalFirewallConfig {
     lastConfigId = id;
     if (prepare) prepare(id);
     *resultCode = result;
-    return FAILED(hr) ? hr : ::VariantCopy(value, answer.AsInOut());
+    return FAILED(hr) ? hr : answer.copyTo(value);
   }
   HRESULT STDMETHODCALLTYPE Enable(long* resultCode) override { return toggle(true, resultCode); }    // 4
   HRESULT STDMETHODCALLTYPE Disable(long* resultCode) override { return toggle(false, resultCode); }  // 5
   IDispatch* dispatchOrNull() { return nullptr; }
 
-  Brenix::ScopedVariant answer;
+  Ledra::ScopedVariant answer;
   HRESULT hr = S_OK;
   long result = 0;
   long lastConfigId = -1;
@@ -151,8 +151,8 @@ class FakeFWSettings : public IBxFWSettings {
   FAKE_UNUSED(Reserved10);
   HRESULT STDMETHODCALLTYPE SetFirewallState(VARIANT state, VARIANT reenableTime, VARIANT desc,
                                              long* resultCode) override {  // 11
-    lastState.Copy(state);
-    lastReenableTime.Copy(reenableTime);
+    lastState.copyFrom(state);
+    lastReenableTime.copyFrom(reenableTime);
     lastDescType = V_VT(&desc);
     if (onSetState) onSetState(state, reenableTime);
     LPOLESTR name[] = {const_cast<LPOLESTR>(L"successful")};
@@ -204,8 +204,8 @@ class FakeFWSettings : public IBxFWSettings {
 
   HRESULT hr = S_OK;
   long result = 0;
-  Brenix::ScopedVariant lastState;
-  Brenix::ScopedVariant lastReenableTime;
+  Ledra::ScopedVariant lastState;
+  Ledra::ScopedVariant lastReenableTime;
   VARTYPE lastDescType = VT_EMPTY;
   std::function<void(const VARIANT& state, const VARIANT& reenableTime)> onSetState;
 };
@@ -227,7 +227,7 @@ class FakeHubHelper : public IBxHubHelper {
   HRESULT STDMETHODCALLTYPE OpenFile(long mode, HWND owner, VARIANT* path) override {  // 13
     lastMode = mode;
     lastOwner = owner;
-    return ::VariantCopy(path, answer.AsInOut());
+    return answer.copyTo(path);
   }
   FAKE_UNUSED(Reserved14);
   FAKE_UNUSED(Reserved15);
@@ -235,7 +235,7 @@ class FakeHubHelper : public IBxHubHelper {
   FAKE_UNUSED(IsAdmin, VARIANT_BOOL*);  // 17
   IDispatch* dispatchOrNull() { return nullptr; }
 
-  Brenix::ScopedVariant answer;
+  Ledra::ScopedVariant answer;
   long lastMode = 0;
   HWND lastOwner = nullptr;
 };
@@ -273,8 +273,8 @@ class FakeCreator : public Brenix::ComponentCreator {
     firewall.prepare = [this, &model](long id) {
       std::lock_guard<std::mutex> lock(model.mutex);
       FakeConfig& config = id == kBxConfigHips ? model.hipsConfig : model.firewallConfig;
-      config.value.SetBool(id == kBxConfigHips ? model.hipsEnabled : model.enabled);
-      firewall.answer.SetDispatch(config.dispatch());
+      config.value.setBool(id == kBxConfigHips ? model.hipsEnabled : model.enabled);
+      firewall.answer.setDispatch(config.dispatch());
     };
     firewall.onSwitch = [&model](bool on) {
       model.note(on ? L"Enable" : L"Disable");

@@ -73,15 +73,15 @@ HRESULT BxDynamicInterface::getProperty(const wchar_t* name, VARIANT* result) co
   if (!result) return E_INVALIDARG;
   auto found = properties_.find(name);
   if (found == properties_.end()) return kBagPropertyEmpty;
-  return ::VariantCopy(result, const_cast<VARIANT*>(&found->second.get()));
+  return found->second.copyTo(result);
 }
 
 HRESULT BxDynamicInterface::putProperty(const wchar_t* name, const DISPPARAMS* params) {
   if (!params || params->cArgs == 0 || !params->rgvarg) return DISP_E_BADPARAMCOUNT;
   try {
-    ScopedVariant& stored = properties_[name];
-    stored.Reset();
-    return stored.Copy(params->rgvarg[0]);
+    Ledra::ScopedVariant& stored = properties_[name];
+    stored.reset();
+    return stored.copyFrom(params->rgvarg[0]);
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }

@@ -14,7 +14,7 @@
 #include <map>
 #include <string>
 
-#include "firewall/adapter/ScopedVariant.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace Brenix {
 
@@ -42,7 +42,7 @@ class BxDynamicInterface : public IDispatch {
   HRESULT getProperty(const wchar_t* name, VARIANT* result) const;
   HRESULT putProperty(const wchar_t* name, const DISPPARAMS* params);
 
-  std::map<std::wstring, ScopedVariant> properties_;
+  std::map<std::wstring, Ledra::ScopedVariant> properties_;
 };
 
 // Codes the bag answers with.

@@ -5,9 +5,9 @@
 
 #include "Logging/Log.h"
 #include "firewall/adapter/CountedBxDynamicInterface.h"
-#include "firewall/adapter/ScopedVariant.h"
 #include "firewall/adapter/TarnIfCalls.h"
 #include "include/ModuleStatus.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace Brenix {
 namespace {
@@ -79,9 +79,9 @@ uint32_t TarnIf::GetFirewallConfig(long configId, ComPtr<IBxConfig>& config) {
     LEDRA_LOG(Error, kFunction, 80, kCreateFailed, hex(hr));
     return MODULE_STATUS_UNSUCCESSFUL;
   }
-  ScopedVariant value;
+  Ledra::ScopedVariant value;
   long result = 0;
-  hr = firewall->GetConfig(configId, value.Receive(), &result);
+  hr = firewall->GetConfig(configId, value.receive(), &result);
   if (!componentCallSucceeded(hr, result)) {
     LEDRA_LOG(Error, kFunction, 87, kGetConfigFailed, configId, hex(hr), result);
     return MODULE_STATUS_UNSUCCESSFUL;
@@ -103,14 +103,14 @@ uint32_t TarnIf::GetFirewallConfig(long configId, ComPtr<IBxConfig>& config) {
 
 uint32_t TarnIf::GetFirewallConfigValue(long configId, long valueId, bool& value) {
   constexpr wchar_t kFunction[] = L"Brenix::TarnIf::GetFirewallConfigValue";
-  ScopedVariant answer;
-  answer.SetBool(false);
+  Ledra::ScopedVariant answer;
+  answer.setBool(false);
   ComPtr<IBxConfig> config;
   uint32_t status = GetFirewallConfig(configId, config);
   if (status != MODULE_STATUS_SUCCESS) return status;
 
   long result = 0;
-  HRESULT hr = config->GetProperty(valueId, answer.AsInOut(), &result);
+  HRESULT hr = config->GetProperty(valueId, answer.asInOut(), &result);
   config.Reset();
   if (!componentCallSucceeded(hr, result)) {
     LEDRA_LOG(Error, kFunction, 117, kGetValueFailed, configId, valueId, hex(hr), result);
@@ -172,9 +172,9 @@ uint32_t TarnIf::get_enumerator(ComPtr<IEnumVARIANT>& enumerator) {
     LEDRA_LOG(Error, kFunction, 174, kEnumCreateFailed, hex(hr));
     return MODULE_STATUS_UNSUCCESSFUL;
   }
-  ScopedVariant rules;
+  Ledra::ScopedVariant rules;
   long result = 0;
-  hr = firewall->GetConfig(kBxConfigIpRules, rules.Receive(), &result);
+  hr = firewall->GetConfig(kBxConfigIpRules, rules.receive(), &result);
   if (!componentCallSucceeded(hr, result)) {
     LEDRA_LOG(Error, kFunction, 181, kEnumGetConfigFailed, hex(hr), result);
     return MODULE_STATUS_UNSUCCESSFUL;
@@ -213,9 +213,9 @@ bool TarnIf::is_ipv4_rule(IBxConfig* rule) {
     LEDRA_LOG(Error, kFunction, 215, kRuleNull);
     return false;
   }
-  ScopedVariant address;
+  Ledra::ScopedVariant address;
   long result = 0;
-  HRESULT hr = rule->GetProperty(kBxRuleAddress, address.Receive(), &result);
+  HRESULT hr = rule->GetProperty(kBxRuleAddress, address.receive(), &result);
   if (!componentCallSucceeded(hr, result)) {
     LEDRA_LOG(Error, kFunction, 222, kRuleGetFailed, kBxRuleAddress, hex(hr), result);
     return false;
@@ -245,7 +245,7 @@ uint32_t TarnIf::callSettings(SettingsPtr settings, const SettingsCallTexts& tex
   long* resultCode = result ? result : &localResult;
   uint32_t status = MODULE_STATUS_UNSUCCESSFUL;
   {
-    ScopedVariant ownDesc;
+    Ledra::ScopedVariant ownDesc;
     if (callerDesc == nullptr) {
       ComPtr<CountedBxDynamicInterface> bag = CountedBxDynamicInterface::create();
       if (!bag) {
@@ -253,7 +253,7 @@ uint32_t TarnIf::callSettings(SettingsPtr settings, const SettingsCallTexts& tex
         settings.Reset();
         return MODULE_STATUS_UNSUCCESSFUL;
       }
-      ownDesc.SetDispatch(bag.Get());
+      ownDesc.setDispatch(bag.Get());
       bag.Reset();  // ownDesc holds the only reference, so destroying it destroys the bag
     }
     const VARIANT& desc = callerDesc ? *callerDesc : ownDesc.get();

@@ -15,6 +15,7 @@
 
 #include "firewall/adapter/ComponentCreator.h"
 #include "include/BxFWInterfaces.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace Brenix {
 
@@ -106,7 +107,8 @@ class TarnIf {
   uint32_t add_portsandsystemservices_settings(VARIANT name, VARIANT enabled, VARIANT category,
                                                VARIANT tcpLocal, VARIANT udpLocal, VARIANT portList3,
                                                VARIANT portList4, VARIANT description, VARIANT networkType,
-                                               VARIANT forwardActivity, SettingsPtr settings, VARIANT* newId);
+                                               VARIANT forwardActivity, SettingsPtr settings,
+                                               Ledra::ScopedVariant* newId);
   uint32_t update_portsandsystemservices_settings(VARIANT serviceId, VARIANT name, VARIANT enabled,
                                                   VARIANT category, VARIANT tcpLocal, VARIANT udpLocal,
                                                   VARIANT portList3, VARIANT portList4, VARIANT description,
@@ -123,7 +125,7 @@ class TarnIf {
   // on success the add stores "IPId" in newId (-1 when absent).
   uint32_t add_my_networkconnection(VARIANT notes, VARIANT ipType, VARIANT startAddress, VARIANT endAddress,
                                     VARIANT networkType, VARIANT expiresIn, SettingsPtr settings,
-                                    VARIANT* newId, long* result);
+                                    Ledra::ScopedVariant* newId, long* result);
   uint32_t edit_my_networkconnection(VARIANT uniqueId, VARIANT notes, VARIANT ipType, VARIANT startAddress,
                                      VARIANT endAddress, VARIANT networkType, VARIANT expiresIn,
                                      SettingsPtr settings, long* result);

@@ -3,23 +3,20 @@
 // the settings object; the two adds read the new entry's id back.
 #include <utility>
 
-#include "firewall/adapter/ScopedVariant.h"
 #include "firewall/adapter/TarnIf.h"
 #include "firewall/adapter/TarnIfCalls.h"
 #include "firewall/adapter/TarnModuleUtil.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace Brenix {
 namespace {
 
 // Stores the bag's number property in newId as VT_I4 (-1 when the read fails).
-TarnIf::DescReader newIdReader(const wchar_t* property, VARIANT* newId) {
+TarnIf::DescReader newIdReader(const wchar_t* property, Ledra::ScopedVariant* newId) {
   return [property, newId](const VARIANT& desc) {
     long id = -1;
     tarn_moduleutil::get_property_byname(desc, property, id);
-    if (newId == nullptr) return;
-    VariantClear(newId);
-    V_VT(newId) = VT_I4;
-    V_I4(newId) = static_cast<LONG>(id);
+    if (newId) newId->setLong(id);
   };
 }
 
@@ -50,7 +47,7 @@ uint32_t TarnIf::add_portsandsystemservices_settings(VARIANT name, VARIANT enabl
                                                      VARIANT tcpLocal, VARIANT udpLocal, VARIANT portList3,
                                                      VARIANT portList4, VARIANT description,
                                                      VARIANT networkType, VARIANT forwardActivity,
-                                                     SettingsPtr settings, VARIANT* newId) {
+                                                     SettingsPtr settings, Ledra::ScopedVariant* newId) {
   return callSettings(
       std::move(settings), calls::kAddService,
       [&](IBxFWSettings* fw, const VARIANT& desc, long* result) {
@@ -97,7 +94,7 @@ uint32_t TarnIf::get_netguard_settings(SettingsPtr settings) {
 
 uint32_t TarnIf::add_my_networkconnection(VARIANT notes, VARIANT ipType, VARIANT startAddress,
                                           VARIANT endAddress, VARIANT networkType, VARIANT expiresIn,
-                                          SettingsPtr settings, VARIANT* newId, long* result) {
+                                          SettingsPtr settings, Ledra::ScopedVariant* newId, long* result) {
   return callSettings(
       std::move(settings), calls::kAddAddress,
       [&](IBxFWSettings* fw, const VARIANT& desc, long* code) {

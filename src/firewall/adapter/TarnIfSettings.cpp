@@ -7,10 +7,10 @@
 #include <utility>
 
 #include "Logging/Log.h"
-#include "firewall/adapter/ScopedVariant.h"
 #include "firewall/adapter/TarnIf.h"
 #include "firewall/adapter/TarnIfCalls.h"
 #include "include/ModuleStatus.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace Brenix {
 namespace {
@@ -75,9 +75,9 @@ bool sameMac(const wchar_t* a, const wchar_t* b) {
 // An item that does not yield IBxConfig leaves rule null.
 bool nextRule(IEnumVARIANT* rules, ComPtr<IBxConfig>& rule) {
   rule.Reset();
-  ScopedVariant item;
+  Ledra::ScopedVariant item;
   ULONG fetched = 0;
-  if (rules->Next(1, item.Receive(), &fetched) != S_OK || fetched == 0 || item.type() == VT_EMPTY)
+  if (rules->Next(1, item.receive(), &fetched) != S_OK || fetched == 0 || item.type() == VT_EMPTY)
     return false;
   if ((item.type() == VT_DISPATCH || item.type() == VT_UNKNOWN) && V_UNKNOWN(&item.get()) != nullptr) {
     if (FAILED(V_UNKNOWN(&item.get())
@@ -92,9 +92,9 @@ enum class MacMatch { Matches, Differs, Unreadable };
 // Reads the rule's MAC (property 9); a rule without one matches every MAC.
 MacMatch matchRuleMac(IBxConfig* rule, const VARIANT& mac, const wchar_t* function,
                       const wchar_t* readFailed) {
-  ScopedVariant ruleMac;
+  Ledra::ScopedVariant ruleMac;
   long result = 0;
-  const HRESULT hr = rule->GetProperty(kBxRuleMacAddress, ruleMac.Receive(), &result);
+  const HRESULT hr = rule->GetProperty(kBxRuleMacAddress, ruleMac.receive(), &result);
   if (!componentCallSucceeded(hr, result)) {
     LEDRA_LOG(Error, function, 98, readFailed, kBxRuleMacAddress, hex(hr), masked(result));
     return MacMatch::Unreadable;

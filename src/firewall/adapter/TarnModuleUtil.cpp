@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "Logging/Log.h"
-#include "firewall/adapter/ScopedSafeArray.h"
-#include "firewall/adapter/ScopedVariant.h"
+#include "wrappers/ScopedSafeArray.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace Brenix {
 namespace tarn_moduleutil {
@@ -55,7 +55,7 @@ IdParse parseId(const std::wstring& part, LONG& id) {
 }
 
 // Asks desc for the named property into result, which the caller prepared.
-bool readProperty(const VARIANT& desc, const wchar_t* name, ScopedVariant& result) {
+bool readProperty(const VARIANT& desc, const wchar_t* name, Ledra::ScopedVariant& result) {
   if (V_VT(&desc) != VT_DISPATCH) {
     LEDRA_LOG(Error, kReadFunction, __LINE__, kDescNotDispatch);
     return false;
@@ -68,7 +68,7 @@ bool readProperty(const VARIANT& desc, const wchar_t* name, ScopedVariant& resul
     hr = bag->GetIDsOfNames(IID_NULL, names, 1, kReadLocale, &id);
     if (hr == S_OK) {
       DISPPARAMS none = {nullptr, nullptr, 0, 0};
-      hr = bag->Invoke(id, IID_NULL, kReadLocale, DISPATCH_PROPERTYGET, &none, result.AsInOut(), nullptr,
+      hr = bag->Invoke(id, IID_NULL, kReadLocale, DISPATCH_PROPERTYGET, &none, result.asInOut(), nullptr,
                        nullptr);
     }
   }
@@ -81,18 +81,18 @@ bool readProperty(const VARIANT& desc, const wchar_t* name, ScopedVariant& resul
 
 }  // namespace
 
-bool convert_strnumtovariant_safearray(std::wstring text, VARIANT* out) {
-  if (!out) return false;
+bool convert_strnumtovariant_safearray(std::wstring text, Ledra::ScopedVariant& out) {
+  // Built apart from out, which changes only when the whole list is good.
   std::vector<std::wstring> parts = splitIds(text);
 
-  ScopedSafeArray array(::SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(parts.size())));
+  Ledra::ScopedSafeArray array(::SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(parts.size())));
   if (!array.get()) {
     LEDRA_LOG(Error, kConvertFunction, __LINE__, kArrayFailed, static_cast<unsigned>(E_OUTOFMEMORY));
     return false;
   }
   {
-    ScopedSafeArrayLock lock;
-    HRESULT hr = lock.Lock(array.get());
+    Ledra::ScopedSafeArrayLock lock;
+    HRESULT hr = lock.lock(array.get());
     if (FAILED(hr)) {
       LEDRA_LOG(Error, kConvertFunction, __LINE__, kArrayFailed, static_cast<unsigned>(hr));
       return false;
@@ -116,29 +116,27 @@ bool convert_strnumtovariant_safearray(std::wstring text, VARIANT* out) {
     }
   }
 
-  ScopedSafeArray copy;
-  HRESULT hr = ::SafeArrayCopy(array.get(), copy.Receive());
+  Ledra::ScopedSafeArray copy;
+  HRESULT hr = ::SafeArrayCopy(array.get(), copy.receive());
   if (FAILED(hr)) {
     LEDRA_LOG(Error, kConvertFunction, __LINE__, kArrayFailed, static_cast<unsigned>(hr));
     return false;
   }
-  ::VariantClear(out);
-  V_VT(out) = VT_ARRAY | VT_VARIANT;
-  V_ARRAY(out) = copy.Release();
+  out.setArray(std::move(copy));
   return true;
 }
 
 bool get_property_byname(const VARIANT& desc, const wchar_t* name, bool& value) {
-  ScopedVariant answer;
-  answer.SetBool(false);
+  Ledra::ScopedVariant answer;
+  answer.setBool(false);
   if (!readProperty(desc, name, answer)) return false;
   value = V_BOOL(&answer.get()) == VARIANT_TRUE;
   return true;
 }
 
 bool get_property_byname(const VARIANT& desc, const wchar_t* name, std::wstring& value) {
-  ScopedVariant answer;
-  answer.SetBstr(nullptr);
+  Ledra::ScopedVariant answer;
+  answer.setText(nullptr);
   if (!readProperty(desc, name, answer)) return false;
   // Only a string answer carries a text to copy.
   if (answer.type() == VT_BSTR && V_BSTR(&answer.get())) {
@@ -148,7 +146,7 @@ bool get_property_byname(const VARIANT& desc, const wchar_t* name, std::wstring&
 }
 
 bool get_property_byname(const VARIANT& desc, const wchar_t* name, long& value) {
-  ScopedVariant answer(-1, VT_INT);
+  Ledra::ScopedVariant answer(-1, VT_INT);
   bool read = readProperty(desc, name, answer);
   // The low 32 bits of whatever came back, as a signed number.
   value = read ? static_cast<long>(V_I4(&answer.get())) : -1;

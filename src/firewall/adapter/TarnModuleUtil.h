@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "wrappers/ScopedVariant.h"
+
 namespace Brenix {
 namespace tarn_moduleutil {
 
@@ -14,7 +16,7 @@ namespace tarn_moduleutil {
 // VT_ARRAY | VT_VARIANT of VT_I4 ids in their order. A part that is not all
 // decimal digits, or an id that does not fit a signed 32-bit number, refuses
 // the whole list and leaves out untouched. An empty list gives an empty array.
-bool convert_strnumtovariant_safearray(std::wstring text, VARIANT* out);
+bool convert_strnumtovariant_safearray(std::wstring text, Ledra::ScopedVariant& out);
 
 // Reads a property of a result bag (desc, VT_DISPATCH) by name.
 // Boolean form: true exactly when the answer is VARIANT_TRUE.

@@ -10,7 +10,7 @@ class Get_uploadedfilepath_payload : public Request {
  public:
   using Request::Request;
   // An unsigned 32-bit number other than 0, written as VT_I4.
-  bool get_windowid(VARIANT* session) const { return read(fields::kSessionId, session); }
+  bool get_windowid(Ledra::ScopedVariant& session) const { return read(fields::kSessionId, session); }
 };
 
 }  // namespace Brenix

@@ -21,7 +21,7 @@ namespace Brenix {
 
 ChangeValues::ChangeValues(const payload::RequestPayload& payload) : payload_(payload) {
   for (size_t i = 0; i < payload.count; ++i) {
-    if (!payload::prepare(*payload.fields[i], values_[i].AsInOut())) throw std::bad_alloc();
+    if (!payload::prepare(*payload.fields[i], values_[i])) throw std::bad_alloc();
   }
 }
 
@@ -29,11 +29,11 @@ bool ChangeValues::read(const Request& request) {
   for (size_t i = 0; i < payload_.count; ++i) {
     const payload::Field& field = *payload_.fields[i];
     if (waived(i)) continue;
-    if (!request.read(field, values_[i].AsInOut())) return false;
+    if (!request.read(field, values_[i])) return false;
   }
   for (size_t i = 0; i < payload_.count; ++i) {
     if (payload_.fields[i]->handedOn == payload::HandedOn::AsUnsigned) {
-      values_[i].SetLong(V_I4(&values_[i].get()), VT_UI4);
+      values_[i].setLong(V_I4(&values_[i].get()), VT_UI4);
     }
   }
   return true;
@@ -80,8 +80,8 @@ namespace Ledra {
 ModuleStatus TarnModuleImpl::refresh_group(const Brenix::RefreshGroup& group) {
   LEDRA_LOG(logging::Normal, group.function, group.request.line, group.request.text);
   Brenix::BxDynamicInterface bag;
-  Brenix::ScopedVariant desc;  // released before the bag it points to
-  desc.SetDispatch(&bag);
+  Ledra::ScopedVariant desc;  // released before the bag it points to
+  desc.setDispatch(&bag);
   const ModuleStatus status = (adapter().*group.read)(desc.get(), settingsReference());
   if (status != MODULE_STATUS_SUCCESS) return status;
   Brenix::Module_response response(group.answer->name);

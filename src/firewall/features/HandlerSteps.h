@@ -11,11 +11,11 @@
 #include <cstdint>
 #include <functional>
 
-#include "firewall/adapter/ScopedVariant.h"
 #include "firewall/adapter/TarnIf.h"
 #include "firewall/features/AnswerTable.h"
 #include "firewall/features/PayloadTable.h"
 #include "firewall/features/Request.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace Brenix {
 
@@ -88,7 +88,7 @@ class ChangeValues {
 
   const VARIANT& operator[](size_t index) const { return values_[index].get(); }
   // The new entry's id an add answers (VT_I4 -1 until then).
-  VARIANT* newId() { return newId_.AsInOut(); }
+  Ledra::ScopedVariant* newId() { return &newId_; }
   // The component's result code, for the operations that hand it back (0 until then).
   long* resultCode() { return &resultCode_; }
 
@@ -99,9 +99,9 @@ class ChangeValues {
   bool waived(size_t index) const;
 
   const payload::RequestPayload& payload_;
-  std::array<ScopedVariant, kMaxValues> values_;
-  ScopedVariant newId_{-1L};
-  ScopedVariant noId_{-1L};
+  std::array<Ledra::ScopedVariant, kMaxValues> values_;
+  Ledra::ScopedVariant newId_{-1L};
+  Ledra::ScopedVariant noId_{-1L};
   long resultCode_ = 0;
 };
 

@@ -10,9 +10,9 @@ class Network_trust_level_payload : public Request {
  public:
   using Request::Request;
   // VT_BSTR holding a copy of the text.
-  bool get_mac_address(VARIANT* mac) const { return read(fields::kMacAddress, mac); }
+  bool get_mac_address(Ledra::ScopedVariant& mac) const { return read(fields::kMacAddress, mac); }
   // The number as read, VT_I4; the handler passes it on as VT_UI4.
-  bool get_trust_level(VARIANT* level) const { return read(fields::kTrustLevel, level); }
+  bool get_trust_level(Ledra::ScopedVariant& level) const { return read(fields::kTrustLevel, level); }
 };
 
 }  // namespace Brenix

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "firewall/adapter/ScopedVariant.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace Brenix {
 namespace {
@@ -21,28 +21,28 @@ std::wstring idsOfArray(SAFEARRAY* array) {
   if (FAILED(SafeArrayGetLBound(array, 1, &lower)) || FAILED(SafeArrayGetUBound(array, 1, &upper)))
     return list;
   for (LONG index = lower; index <= upper; ++index) {
-    ScopedVariant element;
-    if (SUCCEEDED(SafeArrayGetElement(array, &index, element.Receive()))) appendId(list, element.get());
+    Ledra::ScopedVariant element;
+    if (SUCCEEDED(SafeArrayGetElement(array, &index, element.receive()))) appendId(list, element.get());
   }
   return list;
 }
 
-bool getDispatchProperty(IDispatch* object, const std::wstring& name, ScopedVariant& value) {
+bool getDispatchProperty(IDispatch* object, const std::wstring& name, Ledra::ScopedVariant& value) {
   LPOLESTR names[] = {const_cast<LPOLESTR>(name.c_str())};
   DISPID id = 0;
   if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return false;
   DISPPARAMS none = {nullptr, nullptr, 0, 0};
   return SUCCEEDED(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
-                                  value.Receive(), nullptr, nullptr));
+                                  value.receive(), nullptr, nullptr));
 }
 
 std::wstring idsOfObject(IDispatch* object) {
   std::wstring list;
-  ScopedVariant length;
+  Ledra::ScopedVariant length;
   if (object == nullptr || !getDispatchProperty(object, L"length", length)) return list;
   const int32_t count = static_cast<int32_t>(V_I4(&length.get()));
   for (int32_t index = 0; index < count; ++index) {
-    ScopedVariant element;
+    Ledra::ScopedVariant element;
     if (getDispatchProperty(object, std::to_wstring(index), element)) appendId(list, element.get());
   }
   return list;

@@ -30,13 +30,11 @@ void logRefusal(const Field& field, long value) {
 }
 
 // Replaces what the handler's VARIANT held.
-void put(VARIANT* out, VARTYPE type, LONG value) {
-  VariantClear(out);
-  V_VT(out) = type;
+void put(Ledra::ScopedVariant& out, VARTYPE type, LONG value) {
   if (type == VT_BOOL) {
-    V_BOOL(out) = value != 0 ? VARIANT_TRUE : VARIANT_FALSE;
+    out.setBool(value != 0);
   } else {
-    V_I4(out) = value;
+    out.setLong(value);
   }
 }
 
@@ -54,7 +52,7 @@ bool hasType(const Value& value, JsonType type) {
   return false;
 }
 
-bool readNumber(const Field& field, const Value& value, VARIANT* out) {
+bool readNumber(const Field& field, const Value& value, Ledra::ScopedVariant& out) {
   const int64_t number =
       field.type == JsonType::Unsigned ? int64_t{value.GetUint()} : int64_t{value.GetInt()};
   if (number < field.minimum || number > field.maximum) {
@@ -71,7 +69,7 @@ bool readNumber(const Field& field, const Value& value, VARIANT* out) {
 }
 
 // Texts are taken up to their first NUL unit, as the parser's getString gives them.
-bool readText(const Field& field, const wchar_t* text, VARIANT* out) {
+bool readText(const Field& field, const wchar_t* text, Ledra::ScopedVariant& out) {
   long number = 0;
   switch (field.written) {
     case Written::Word:
@@ -90,19 +88,13 @@ bool readText(const Field& field, const wchar_t* text, VARIANT* out) {
         return false;
       }
       return true;
-    default: {
-      BSTR copy = SysAllocStringLen(text, static_cast<UINT>(std::wcslen(text)));
-      if (copy == nullptr) return false;
-      VariantClear(out);
-      V_VT(out) = VT_BSTR;
-      V_BSTR(out) = copy;
-      return true;
-    }
+    default:
+      return SUCCEEDED(out.setText(text));
   }
 }
 
 // The value of field.key in container.
-bool readMember(const Field& field, const Value& container, VARIANT* out) {
+bool readMember(const Field& field, const Value& container, Ledra::ScopedVariant& out) {
   const Value* value = member(container, field.key);
   if (value == nullptr || !hasType(*value, field.type)) {
     logMissing(field, field.key);
@@ -123,7 +115,7 @@ bool readMember(const Field& field, const Value& container, VARIANT* out) {
 
 }  // namespace
 
-bool read(const Ledra::JSONParser& payload, const Field& field, VARIANT* out) {
+bool read(const Ledra::JSONParser& payload, const Field& field, Ledra::ScopedVariant& out) {
   if (field.container == nullptr) return readMember(field, payload.root(), out);
   const Value* outer = member(payload.root(), field.container);
   if (outer == nullptr) {
@@ -138,7 +130,7 @@ bool read(const Ledra::JSONParser& payload, const Field& field, VARIANT* out) {
   return nested.parse(outer->GetString()) && readMember(field, nested.root(), out);
 }
 
-bool prepare(const Field& field, VARIANT* out) {
+bool prepare(const Field& field, Ledra::ScopedVariant& out) {
   switch (field.prepared) {
     case Prepared::MinusOne:
       put(out, VT_I4, -1);
@@ -149,16 +141,10 @@ bool prepare(const Field& field, VARIANT* out) {
     case Prepared::False:
       put(out, VT_BOOL, 0);
       return true;
-    case Prepared::EmptyText: {
-      BSTR empty = SysAllocString(L"");
-      if (empty == nullptr) return false;
-      VariantClear(out);
-      V_VT(out) = VT_BSTR;
-      V_BSTR(out) = empty;
-      return true;
-    }
+    case Prepared::EmptyText:
+      return SUCCEEDED(out.setText(L""));
     case Prepared::Empty:
-      VariantClear(out);
+      out.reset();
       return true;
   }
   return true;

@@ -6,6 +6,7 @@
 
 #include "firewall/features/PayloadTable.h"
 #include "message/JSONParser.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace Brenix {
 namespace payload {
@@ -17,10 +18,10 @@ namespace payload {
 // member is read where it lies when the member is an object, and from the
 // member's text, parsed anew, when it is a string (a text that does not parse
 // answers false without a log).
-bool read(const Ledra::JSONParser& payload, const Field& field, VARIANT* out);
+bool read(const Ledra::JSONParser& payload, const Field& field, Ledra::ScopedVariant& out);
 
 // Prepares a VARIANT as the row says; false when an empty text cannot be made.
-bool prepare(const Field& field, VARIANT* out);
+bool prepare(const Field& field, Ledra::ScopedVariant& out);
 
 }  // namespace payload
 }  // namespace Brenix

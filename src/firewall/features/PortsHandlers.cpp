@@ -1,13 +1,13 @@
 // Ports and system services requests: add, update, delete and refresh of the
 // component's system services. Add, update and delete publish their outcome.
 #include "firewall/TarnModuleImpl.h"
-#include "firewall/adapter/ScopedVariant.h"
 #include "firewall/features/HandlerRows.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace Ledra {
 namespace {
 
-using Brenix::ScopedVariant;
+using Ledra::ScopedVariant;
 
 // The third and fourth port lists of the component's calls, which nothing in a
 // request fills.

@@ -13,22 +13,24 @@ namespace Brenix {
 class Add_portsandsysserv_payload : public Request {
  public:
   using Request::Request;
-  bool get_ssname(VARIANT* name) const { return read(fields::kServiceName, name); }  // VT_BSTR
-  bool get_ssenable_setting(VARIANT* enabled) const {
+  bool get_ssname(Ledra::ScopedVariant& name) const { return read(fields::kServiceName, name); }  // VT_BSTR
+  bool get_ssenable_setting(Ledra::ScopedVariant& enabled) const {
     return read(fields::kServiceEnabled, enabled);
   }  // VT_BOOL
-  bool get_sscategory(VARIANT* category) const {
+  bool get_sscategory(Ledra::ScopedVariant& category) const {
     return read(fields::kServiceCategory, category);
   }  // VT_BSTR
   // The port lists inside "portinfo" (VT_BSTR).
-  bool get_tcp_localport(VARIANT* tcpLocal) const { return read(fields::kTcpLocal, tcpLocal); }
-  bool get_udp_localport(VARIANT* udpLocal) const { return read(fields::kUdpLocal, udpLocal); }
-  bool get_ssdescription(VARIANT* description) const {
+  bool get_tcp_localport(Ledra::ScopedVariant& tcpLocal) const { return read(fields::kTcpLocal, tcpLocal); }
+  bool get_udp_localport(Ledra::ScopedVariant& udpLocal) const { return read(fields::kUdpLocal, udpLocal); }
+  bool get_ssdescription(Ledra::ScopedVariant& description) const {
     return read(fields::kServiceDescription, description);
   }
   // 0 or 1 (VT_I4); any other value writes -1 and is refused.
-  bool get_networktype(VARIANT* networkType) const { return read(fields::kOpenPortsTo, networkType); }
-  bool get_fwdportactivity_setting(VARIANT* forwardActivity) const {
+  bool get_networktype(Ledra::ScopedVariant& networkType) const {
+    return read(fields::kOpenPortsTo, networkType);
+  }
+  bool get_fwdportactivity_setting(Ledra::ScopedVariant& forwardActivity) const {
     return read(fields::kForwardActivity, forwardActivity);  // VT_BOOL
   }
 };
@@ -37,14 +39,14 @@ class Update_portsandsysserv_payload : public Add_portsandsysserv_payload {
  public:
   using Add_portsandsysserv_payload::Add_portsandsysserv_payload;
   // The entry to change (VT_I4).
-  bool get_portsysid(VARIANT* serviceId) const { return read(fields::kServiceId, serviceId); }
+  bool get_portsysid(Ledra::ScopedVariant& serviceId) const { return read(fields::kServiceId, serviceId); }
 };
 
 class Delete_portsandsysserv_payload : public Request {
  public:
   using Request::Request;
   // The ids to remove as an array of VT_I4; here "portsysid" is a text.
-  bool get_portsysid(VARIANT* serviceIds) const { return read(fields::kServiceIds, serviceIds); }
+  bool get_portsysid(Ledra::ScopedVariant& serviceIds) const { return read(fields::kServiceIds, serviceIds); }
 };
 
 }  // namespace Brenix

@@ -17,7 +17,7 @@ class Request : public Ledra::JSONParser {
  public:
   explicit Request(const std::wstring& payload) : parsed_(parse(payload)) {}
   bool isParsed() const { return parsed_; }
-  bool read(const payload::Field& field, VARIANT* out) const {
+  bool read(const payload::Field& field, Ledra::ScopedVariant& out) const {
     return parsed_ && payload::read(*this, field, out);
   }
 

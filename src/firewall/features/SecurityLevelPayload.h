@@ -10,7 +10,9 @@ class Security_level_payload : public Request {
   using Request::Request;
   // "smart_access" 1, "monitored_access" 2, "stealth" 3, "lockdown" 4 as VT_I4.
   // Another word is refused and writes nothing.
-  bool get_security_level(VARIANT* level) const { return read(fields::kTrafficController, level); }
+  bool get_security_level(Ledra::ScopedVariant& level) const {
+    return read(fields::kTrafficController, level);
+  }
 };
 
 }  // namespace Brenix

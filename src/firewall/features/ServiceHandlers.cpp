@@ -3,10 +3,10 @@
 // program, and the trust level of networks.
 #include "Logging/Log.h"
 #include "firewall/TarnModuleImpl.h"
-#include "firewall/adapter/ScopedVariant.h"
 #include "firewall/features/HandlerRows.h"
 #include "firewall/features/ServiceResponses.h"
 #include "message/Message.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace Ledra {
 namespace {
@@ -16,7 +16,7 @@ constexpr wchar_t kProcessing[] = L"Processing: %s";
 
 }  // namespace
 
-using Brenix::ScopedVariant;
+using Ledra::ScopedVariant;
 
 ModuleStatus TarnModuleImpl::restore_defaults(const std::shared_ptr<Message>& request) {
   LEDRA_LOG(logging::Normal, L"Ledra::TarnModuleImpl::restore_defaults", 89, kProcessing,
@@ -52,7 +52,7 @@ ModuleStatus TarnModuleImpl::get_user_state(const std::shared_ptr<Message>& requ
 ModuleStatus TarnModuleImpl::get_uploaded_filepath(const std::shared_ptr<Message>& request) {
   return handle_change(Brenix::handlers::kUploadedFilePath, request, [this](Brenix::ChangeValues& v) {
     ScopedVariant path;
-    const ModuleStatus status = adapter().uploaded_filepath(v[0], path.AsInOut());
+    const ModuleStatus status = adapter().uploaded_filepath(v[0], path.receive());
     // The answer goes out whatever happened: a cancelled or failed dialog gives "".
     Brenix::Notify_getuploaded_filepath_response response;
     response.prepare_getuploadedfilepath_payload(path.get());
@@ -64,7 +64,7 @@ ModuleStatus TarnModuleImpl::get_uploaded_filepath(const std::shared_ptr<Message
 ModuleStatus TarnModuleImpl::get_network_trust_level(const std::shared_ptr<Message>& request) {
   return handle_change(Brenix::handlers::kGetTrustLevel, request, [this, &request](Brenix::ChangeValues& v) {
     ScopedVariant level(-1L);
-    const ModuleStatus status = adapter().get_network_trust_level(v[0], level.AsInOut());
+    const ModuleStatus status = adapter().get_network_trust_level(v[0], level.asInOut());
     // Answered to the requester whatever the walk gave.
     Brenix::Notify_network_trust_level response;
     response.build(level.get(), v[0]);

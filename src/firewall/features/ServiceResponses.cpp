@@ -5,7 +5,7 @@
 #include <string>
 
 #include "Logging/Log.h"
-#include "firewall/adapter/ScopedVariant.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace Brenix {
 namespace {
@@ -37,8 +37,8 @@ bool Notify_getuploaded_filepath_response::prepare_getuploadedfilepath_payload(c
     setString(kFilePathKey, L"");
     return true;
   }
-  ScopedVariant first;
-  const HRESULT hr = SafeArrayGetElement(array, &lower, first.Receive());
+  Ledra::ScopedVariant first;
+  const HRESULT hr = SafeArrayGetElement(array, &lower, first.receive());
   if (FAILED(hr) || first.type() != VT_BSTR) {
     LEDRA_LOG(Ledra::logging::Error, kFilePathFunction, 44, kElementNotText, static_cast<int>(first.type()));
     return false;

@@ -9,7 +9,7 @@
 namespace {
 
 using Brenix::BxDynamicInterface;
-using Brenix::ScopedVariant;
+using Ledra::ScopedVariant;
 
 HRESULT idOf(IDispatch& bag, const wchar_t* name, DISPID& id, REFIID riid = IID_NULL) {
   LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
@@ -50,15 +50,15 @@ TEST(AdapterBag, AnswersDocumentedCodes) {
   EXPECT_EQ(S_OK, bag.GetTypeInfo(0, 0, nullptr));
   const HRESULT kUnknownInterface = 0x80020001, kMemberNotFound = 0x80020007;
   EXPECT_EQ(kUnknownInterface,
-            invoke(bag, 26, DISPATCH_PROPERTYGET, result.Receive(), nullptr, IID_IDispatch));
-  EXPECT_EQ(kMemberNotFound, invoke(bag, 31, DISPATCH_PROPERTYGET, result.Receive()));
-  EXPECT_EQ(kMemberNotFound, invoke(bag, -1, DISPATCH_PROPERTYGET, result.Receive()));
-  EXPECT_EQ(232, invoke(bag, 26, DISPATCH_PROPERTYGET, result.Receive()));  // never put
-  ASSERT_EQ(S_OK, invoke(bag, 26, DISPATCH_PROPERTYPUT, nullptr, level.AsInOut()));
+            invoke(bag, 26, DISPATCH_PROPERTYGET, result.receive(), nullptr, IID_IDispatch));
+  EXPECT_EQ(kMemberNotFound, invoke(bag, 31, DISPATCH_PROPERTYGET, result.receive()));
+  EXPECT_EQ(kMemberNotFound, invoke(bag, -1, DISPATCH_PROPERTYGET, result.receive()));
+  EXPECT_EQ(232, invoke(bag, 26, DISPATCH_PROPERTYGET, result.receive()));  // never put
+  ASSERT_EQ(S_OK, invoke(bag, 26, DISPATCH_PROPERTYPUT, nullptr, level.asInOut()));
   EXPECT_EQ(static_cast<HRESULT>(0x80070057), invoke(bag, 26, DISPATCH_PROPERTYGET, nullptr));
-  EXPECT_EQ(kMemberNotFound, invoke(bag, 26, DISPATCH_METHOD, result.Receive()));
-  EXPECT_EQ(kMemberNotFound, invoke(bag, 26, DISPATCH_METHOD | DISPATCH_PROPERTYGET, result.Receive()));
-  ASSERT_EQ(S_OK, invoke(bag, 26, DISPATCH_PROPERTYGET, result.Receive()));
+  EXPECT_EQ(kMemberNotFound, invoke(bag, 26, DISPATCH_METHOD, result.receive()));
+  EXPECT_EQ(kMemberNotFound, invoke(bag, 26, DISPATCH_METHOD | DISPATCH_PROPERTYGET, result.receive()));
+  ASSERT_EQ(S_OK, invoke(bag, 26, DISPATCH_PROPERTYGET, result.receive()));
   EXPECT_EQ(VT_I4, result.type());
   EXPECT_EQ(3, V_I4(&result.get()));
 }
@@ -66,10 +66,10 @@ TEST(AdapterBag, AnswersDocumentedCodes) {
 TEST(AdapterBag, PutReplacesTheValueAndEveryGetIsACopy) {
   BxDynamicInterface bag;
   ScopedVariant first(L"first"), second(L"second"), read, again;
-  ASSERT_EQ(S_OK, invoke(bag, 16, DISPATCH_PROPERTYPUT, nullptr, first.AsInOut()));
-  ASSERT_EQ(S_OK, invoke(bag, 16, DISPATCH_PROPERTYPUT, nullptr, second.AsInOut()));
-  ASSERT_EQ(S_OK, invoke(bag, 16, DISPATCH_PROPERTYGET, read.Receive()));
-  ASSERT_EQ(S_OK, invoke(bag, 16, DISPATCH_PROPERTYGET, again.Receive()));
+  ASSERT_EQ(S_OK, invoke(bag, 16, DISPATCH_PROPERTYPUT, nullptr, first.asInOut()));
+  ASSERT_EQ(S_OK, invoke(bag, 16, DISPATCH_PROPERTYPUT, nullptr, second.asInOut()));
+  ASSERT_EQ(S_OK, invoke(bag, 16, DISPATCH_PROPERTYGET, read.receive()));
+  ASSERT_EQ(S_OK, invoke(bag, 16, DISPATCH_PROPERTYGET, again.receive()));
   ASSERT_EQ(VT_BSTR, read.type());
   EXPECT_STREQ(L"second", V_BSTR(&read.get()));
   EXPECT_NE(V_BSTR(&second.get()), V_BSTR(&read.get()));
@@ -81,9 +81,9 @@ TEST(AdapterBag, DestructionReleasesStoredObjects) {
   {
     BxDynamicInterface bag;
     ScopedVariant object;
-    object.SetDispatch(held.dispatch());
-    ASSERT_EQ(S_OK, invoke(bag, 8, DISPATCH_PROPERTYPUT, nullptr, object.AsInOut()));
-    object.Reset();
+    object.setDispatch(held.dispatch());
+    ASSERT_EQ(S_OK, invoke(bag, 8, DISPATCH_PROPERTYPUT, nullptr, object.asInOut()));
+    object.reset();
     EXPECT_EQ(2, held.refs());  // the bag's copy
   }
   EXPECT_EQ(1, held.refs());

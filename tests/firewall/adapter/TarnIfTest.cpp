@@ -12,7 +12,7 @@
 
 namespace {
 
-using Brenix::ScopedVariant;
+using Ledra::ScopedVariant;
 using Microsoft::WRL::ComPtr;
 
 constexpr uint32_t kUnsuccessful = 0x80000002;
@@ -22,7 +22,7 @@ using namespace tarn_test;
 class AdapterTarnIf : public ::testing::Test {
  protected:
   void TearDown() override {
-    firewall.answer.Reset();  // the fake's prepared answer holds a reference of its own
+    firewall.answer.reset();  // the fake's prepared answer holds a reference of its own
     // Whatever the path, the adapter gave back every reference it took.
     EXPECT_EQ(1, firewall.refs());
     EXPECT_EQ(1, config.refs());
@@ -97,11 +97,11 @@ TEST_F(AdapterTarnIf, SettingsCallReadsTheBagOnlyAfterSuccess) {
 }
 
 TEST_F(AdapterTarnIf, OnlyVariantTrueConfigValuesReadAsTrue) {
-  firewall.answer.SetDispatch(config.dispatch());
+  firewall.answer.setDispatch(config.dispatch());
   for (const auto& [stored, expected] : {std::make_pair(VARIANT_TRUE, true), std::make_pair<short>(1, false),
                                          std::make_pair(VARIANT_FALSE, false)}) {
-    config.value.SetBool(false);
-    V_BOOL(config.value.AsInOut()) = stored;
+    config.value.setBool(false);
+    V_BOOL(config.value.asInOut()) = stored;
     bool enabled = !expected;
     EXPECT_EQ(0u, tarnIf.GetFirewallState(enabled));
     EXPECT_EQ(expected, enabled) << stored;
@@ -120,22 +120,22 @@ TEST_F(AdapterTarnIf, ConfigValueReadFailsAtEveryBrokenStep) {
   creator->refuse = E_ACCESSDENIED;
   EXPECT_EQ(kUnsuccessful, tarnIf.GetFirewallConfigValue(114, 0, value));
   creator->refuse = S_OK;
-  firewall.answer.SetLong(7);  // not an object
+  firewall.answer.setLong(7);  // not an object
   EXPECT_EQ(kUnsuccessful, tarnIf.GetFirewallConfigValue(114, 0, value));
-  firewall.answer.SetDispatch(collection.dispatch());  // an object without IBxConfig
+  firewall.answer.setDispatch(collection.dispatch());  // an object without IBxConfig
   EXPECT_EQ(kUnsuccessful, tarnIf.GetFirewallConfigValue(114, 0, value));
-  firewall.answer.SetDispatch(config.dispatch());
+  firewall.answer.setDispatch(config.dispatch());
   firewall.result = 0x4;
   EXPECT_EQ(kUnsuccessful, tarnIf.GetFirewallConfigValue(114, 0, value));
   firewall.result = 0;
-  config.value.SetBool(true);
+  config.value.setBool(true);
   config.result = 0x100;
   EXPECT_EQ(kUnsuccessful, tarnIf.GetFirewallConfigValue(114, 0, value));
   config.result = 0;
   config.hr = E_FAIL;
   EXPECT_EQ(kUnsuccessful, tarnIf.GetHipsState(value));
   config.hr = S_OK;
-  config.value.SetLong(-1);  // a value of the wrong type
+  config.value.setLong(-1);  // a value of the wrong type
   EXPECT_EQ(kUnsuccessful, tarnIf.GetFirewallConfigValue(114, 0, value));
 }
 
@@ -155,7 +155,7 @@ TEST_F(AdapterTarnIf, EnableFirewallCallsTheMatchingOperation) {
 }
 
 TEST_F(AdapterTarnIf, EnumeratorStandsAtTheStartOfTheRuleCollectionOrFails) {
-  firewall.answer.SetDispatch(collection.dispatch());
+  firewall.answer.setDispatch(collection.dispatch());
   collection.enumerator = &enumerator;
   {
     ComPtr<IEnumVARIANT> rules;
@@ -175,9 +175,9 @@ TEST_F(AdapterTarnIf, EnumeratorStandsAtTheStartOfTheRuleCollectionOrFails) {
   EXPECT_EQ(kUnsuccessful, tarnIf.get_enumerator(rules));
   collection.enumerator = static_cast<IBxFWConfigCollection*>(&collection);  // not an IEnumVARIANT
   EXPECT_EQ(kUnsuccessful, tarnIf.get_enumerator(rules));
-  firewall.answer.SetDispatch(config.dispatch());  // an object that is no collection
+  firewall.answer.setDispatch(config.dispatch());  // an object that is no collection
   EXPECT_EQ(kUnsuccessful, tarnIf.get_enumerator(rules));
-  firewall.answer.SetBstr(L"rules");
+  firewall.answer.setText(L"rules");
   EXPECT_EQ(kUnsuccessful, tarnIf.get_enumerator(rules));
   creator->refuse = E_ACCESSDENIED;
   EXPECT_EQ(kUnsuccessful, tarnIf.get_enumerator(rules));
@@ -189,15 +189,15 @@ TEST_F(AdapterTarnIf, OnlyNonEmptyAddressesWithoutColonAreIpv4) {
   for (const auto& [address, ipv4] :
        {std::make_pair(L"10.0.0.1", true), std::make_pair(L"", false), std::make_pair(L"fe80::1", false),
         std::make_pair(L"::ffff:10.0.0.1", false)}) {
-    config.value.SetBstr(address);
+    config.value.setText(address);
     EXPECT_EQ(ipv4, tarnIf.is_ipv4_rule(&config)) << address;
     EXPECT_EQ(3, config.lastId);
   }
-  config.value.SetBstr(nullptr);
+  config.value.setText(nullptr);
   EXPECT_FALSE(tarnIf.is_ipv4_rule(&config));
-  config.value.SetLong(10);  // not a text
+  config.value.setLong(10);  // not a text
   EXPECT_FALSE(tarnIf.is_ipv4_rule(&config));
-  config.value.SetBstr(L"10.0.0.1");
+  config.value.setText(L"10.0.0.1");
   config.result = 0x8;
   EXPECT_FALSE(tarnIf.is_ipv4_rule(&config));
   EXPECT_FALSE(tarnIf.is_ipv4_rule(nullptr));

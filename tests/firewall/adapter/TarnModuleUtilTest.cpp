@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "firewall/adapter/BxDynamicInterface.h"
-#include "firewall/adapter/ScopedSafeArray.h"
 #include "firewall/adapter/TarnModuleUtil.h"
+#include "wrappers/ScopedSafeArray.h"
 
 namespace {
 
-using Brenix::ScopedVariant;
+using Ledra::ScopedVariant;
 using namespace Brenix::tarn_moduleutil;
 
 std::vector<long> idsOf(const VARIANT& list) {
@@ -20,8 +20,8 @@ std::vector<long> idsOf(const VARIANT& list) {
   ::SafeArrayGetUBound(V_ARRAY(&list), 1, &upper);
   EXPECT_EQ(0, lower);
   std::vector<long> ids;
-  Brenix::ScopedSafeArrayLock lock;
-  EXPECT_EQ(S_OK, lock.Lock(V_ARRAY(&list)));
+  Ledra::ScopedSafeArrayLock lock;
+  EXPECT_EQ(S_OK, lock.lock(V_ARRAY(&list)));
   for (LONG index = 0; index <= upper; ++index) {
     const VARIANT& element = static_cast<const VARIANT*>(lock.data())[index];
     EXPECT_EQ(VT_I4, V_VT(&element));
@@ -38,13 +38,13 @@ TEST(AdapterIdList, ConvertsDecimalListsAndRefusesAnythingElse) {
                                                                     {L"2147483647", {2147483647}}};
   for (const auto& [text, ids] : converted) {
     ScopedVariant out(77);
-    ASSERT_TRUE(convert_strnumtovariant_safearray(text, out.AsInOut())) << text;
+    ASSERT_TRUE(convert_strnumtovariant_safearray(text, out)) << text;
     ASSERT_EQ(VT_ARRAY | VT_VARIANT, out.type()) << text;
     EXPECT_EQ(ids, idsOf(out.get())) << text;
   }
   for (const wchar_t* text : {L"12,-3", L"1 2", L"12, 15", L"+4", L"2147483648", L"5,99999999999"}) {
     ScopedVariant out(77);
-    EXPECT_FALSE(convert_strnumtovariant_safearray(text, out.AsInOut())) << text;
+    EXPECT_FALSE(convert_strnumtovariant_safearray(text, out)) << text;
     EXPECT_EQ(VT_I4, out.type()) << text;  // left untouched
   }
 }
@@ -69,7 +69,7 @@ TEST(AdapterPropertyRead, ReadsBooleansTextsAndNumbersByName) {
     DISPPARAMS params = {&arg, nullptr, 1, 0};
     ASSERT_EQ(S_OK, bag.Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr));
   }
-  desc.SetDispatch(&bag);
+  desc.setDispatch(&bag);
 
   // Only VARIANT_TRUE reads as true; 1 does not.
   for (const auto& [name, expected] :

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "module/ModuleManagerShim.h"
+#include "wrappers/ScopedHandle.h"
 
 namespace feature_test {
 namespace {
@@ -29,20 +30,18 @@ void deleteMachineValue(const wchar_t* name) { RegDeleteKeyValueW(HKEY_LOCAL_MAC
 class KitEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    component_ = LoadLibraryW((binFolder() + L"\\BxFWConfig.dll").c_str());
-    ASSERT_NE(nullptr, component_);
+    component_.reset(LoadLibraryW((binFolder() + L"\\BxFWConfig.dll").c_str()));
+    ASSERT_TRUE(component_.valid());
     using Register = HRESULT(STDAPICALLTYPE*)();
     const auto reg = reinterpret_cast<Register>(
-        reinterpret_cast<void (*)()>(GetProcAddress(component_, "DllRegisterServer")));
+        reinterpret_cast<void (*)()>(GetProcAddress(component_.get(), "DllRegisterServer")));
     ASSERT_NE(nullptr, reg);
     ASSERT_EQ(S_OK, reg());
   }
-  void TearDown() override {
-    if (component_) FreeLibrary(component_);
-  }
+  void TearDown() override { component_.reset(); }
 
  private:
-  HMODULE component_ = nullptr;
+  Ledra::ScopedLibrary component_;
 };
 
 const auto* const kKitEnvironment = ::testing::AddGlobalTestEnvironment(new KitEnvironment);

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "firewall/adapter/ScopedVariant.h"
 #include "firewall/adapter/TarnIf.h"
 #include "tests/firewall/FakeComponent.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace {
 
@@ -46,9 +46,9 @@ class OwnerWindow : public ::testing::Test {
   void SetUp() override {
     DWORD id = 0;
     ASSERT_TRUE(ProcessIdToSessionId(GetCurrentProcessId(), &id));
-    session.SetLong(static_cast<long>(id));
+    session.setLong(static_cast<long>(id));
   }
-  Brenix::ScopedVariant session;
+  Ledra::ScopedVariant session;
 };
 
 TEST_F(OwnerWindow, FindsTheVisibleUnownedWindowOfTheUiClassInTheSession) {
@@ -56,7 +56,7 @@ TEST_F(OwnerWindow, FindsTheVisibleUnownedWindowOfTheUiClassInTheSession) {
   ASSERT_NE(nullptr, ui.get());
   EXPECT_EQ(ui.get(), Brenix::TarnIf::find_owner_window(session.get()));
 
-  const Brenix::ScopedVariant otherSession(static_cast<long>(V_I4(&session.get()) + 1));
+  const Ledra::ScopedVariant otherSession(static_cast<long>(V_I4(&session.get()) + 1));
   EXPECT_NE(ui.get(), Brenix::TarnIf::find_owner_window(otherSession.get()));
 }
 
@@ -81,10 +81,10 @@ TEST_F(OwnerWindow, TheFileDialogIsOwnedByTheWindowFoundAndItsAnswerHandedBack) 
   const Window ui(kUiClass, true);
   ASSERT_NE(nullptr, ui.get());
   const auto creator = std::make_shared<tarn_test::FakeCreator>();
-  creator->hub.answer.SetBstr(L"C:\\a.exe");
+  creator->hub.answer.setText(L"C:\\a.exe");
   Brenix::TarnIf adapter(creator);
-  Brenix::ScopedVariant path;
-  EXPECT_EQ(0u, adapter.uploaded_filepath(session.get(), path.AsInOut()));
+  Ledra::ScopedVariant path;
+  EXPECT_EQ(0u, adapter.uploaded_filepath(session.get(), path.receive()));
   EXPECT_EQ(ui.get(), creator->hub.lastOwner);
   EXPECT_EQ(1, creator->hub.lastMode);
   EXPECT_EQ(L"C:\\a.exe", std::wstring(V_BSTR(&path.get())));

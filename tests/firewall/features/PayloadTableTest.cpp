@@ -6,7 +6,6 @@
 #include <iostream>
 #include <string>
 
-#include "firewall/adapter/ScopedVariant.h"
 #include "firewall/features/GetUploadedFilePathPayload.h"
 #include "firewall/features/HandlerSteps.h"
 #include "firewall/features/HistoryPayload.h"
@@ -20,16 +19,17 @@
 #include "firewall/features/SetStatePayload.h"
 #include "firewall/features/SmartAdvicePayload.h"
 #include "tests/firewall/features/FeatureTests.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace feature_test {
 namespace {
 
 using namespace Brenix;
 
-using Getter = bool (*)(const std::wstring& payload, VARIANT* out);
+using Getter = bool (*)(const std::wstring& payload, Ledra::ScopedVariant& out);
 
 template <class Payload, auto Get>
-bool call(const std::wstring& payload, VARIANT* out) {
+bool call(const std::wstring& payload, Ledra::ScopedVariant& out) {
   return (Payload(payload).*Get)(out);
 }
 
@@ -329,9 +329,9 @@ TEST(PayloadTable, EachRowIsReadLoggedAndJudgedByTheCatalogueAlike) {
   size_t differing = 0;
   for (const Case& c : kCases) {
     SCOPED_TRACE(std::string(c.request) + " " + narrow(c.payload));
-    Brenix::ScopedVariant out;
+    Ledra::ScopedVariant out;
     const LogWatch watch;
-    EXPECT_EQ(c.accepted, c.get(c.payload, out.AsInOut()));
+    EXPECT_EQ(c.accepted, c.get(c.payload, out));
     EXPECT_EQ(narrow(c.written), narrow(describe(out.get())));
     const auto lines = watch.newLines();
     if (c.logged == nullptr) {
@@ -352,8 +352,8 @@ TEST(PayloadTable, EachRowIsReadLoggedAndJudgedByTheCatalogueAlike) {
 TEST(PayloadTable, TextThatIsNotJsonFailsEveryGetterWithoutALog) {
   const LogWatch watch;
   for (const Case& c : kCases) {
-    Brenix::ScopedVariant out;
-    EXPECT_FALSE(c.get(L"{not json", out.AsInOut())) << c.request << " " << c.key;
+    Ledra::ScopedVariant out;
+    EXPECT_FALSE(c.get(L"{not json", out)) << c.request << " " << c.key;
     EXPECT_EQ(VT_EMPTY, out.type());
   }
   EXPECT_TRUE(watch.newLines().empty());

@@ -4,25 +4,26 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "firewall/adapter/BxDynamicInterface.h"
-#include "firewall/adapter/ScopedVariant.h"
 #include "firewall/features/ServiceResponses.h"
 #include "firewall/features/SettingsResponses.h"
 #include "firewall/features/NotifyCudResult.h"
 #include "tests/firewall/features/FeatureTests.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace {
 
-using Brenix::ScopedVariant;
 using feature_test::LogWatch;
 using feature_test::narrow;
+using Ledra::ScopedVariant;
 
 // A result bag on the stack, filled the way the component fills it.
 class Bag {
  public:
-  Bag() { desc_.SetDispatch(&bag_); }
+  Bag() { desc_.setDispatch(&bag_); }
   Bag& put(const wchar_t* name, const VARIANT& value) {
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
     DISPID id = 0;
@@ -172,15 +173,14 @@ TEST(SettingsResponses, IntrusionDetectionGivesUpOnALevelWithoutAWord) {
   }
 }
 
-// An array of VARIANTs holding copies of the given elements; the caller clears it.
-VARIANT arrayOf(const std::vector<const VARIANT*>& elements) {
-  SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(elements.size()));
+// An array of VARIANTs holding copies of the given elements.
+ScopedVariant arrayOf(const std::vector<const VARIANT*>& elements) {
+  Ledra::ScopedSafeArray array(SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(elements.size())));
   for (LONG i = 0; i < static_cast<LONG>(elements.size()); ++i) {
-    SafeArrayPutElement(array, &i, const_cast<VARIANT*>(elements[i]));
+    SafeArrayPutElement(array.get(), &i, const_cast<VARIANT*>(elements[i]));
   }
-  VARIANT v;
-  V_VT(&v) = VT_ARRAY | VT_VARIANT;
-  V_ARRAY(&v) = array;
+  ScopedVariant v;
+  v.setArray(std::move(array));
   return v;
 }
 
@@ -188,32 +188,27 @@ TEST(SettingsResponses, FilePathAcceptsEmptyOrAnArrayWhoseFirstElementIsText) {
   const ScopedVariant path(L"C:\\Tools\\app.exe");
   const ScopedVariant other(L"D:\\second.exe");
   const ScopedVariant number(7L);
-  VARIANT empty;
-  VariantInit(&empty);
-  VARIANT bareText;
-  V_VT(&bareText) = VT_BSTR;
-  V_BSTR(&bareText) = SysAllocString(L"C:\\x.exe");
   struct Case {
     const char* name;
-    VARIANT answer;
+    ScopedVariant answer;
     bool built;
     const wchar_t* json;
     const wchar_t* logged;
   };
   Case cases[] = {
-      {"empty", empty, true, L"{\"FilePath\":\"\"}", nullptr},
+      {"empty", ScopedVariant(), true, L"{\"FilePath\":\"\"}", nullptr},
       {"array", arrayOf({&path.get(), &other.get()}), true, L"{\"FilePath\":\"C:\\\\Tools\\\\app.exe\"}",
        nullptr},
       {"empty array", arrayOf({}), true, L"{\"FilePath\":\"\"}", nullptr},
       {"number element", arrayOf({&number.get()}), false, L"{}",
        L" IN prepare_getuploadedfilepath_payload not VT_BSTRs. Type=3"},
-      {"bare text", bareText, false, L"{}", nullptr},
+      {"bare text", ScopedVariant(L"C:\\x.exe"), false, L"{}", nullptr},
   };
-  for (Case& c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const LogWatch watch;
     Brenix::Notify_getuploaded_filepath_response response;
-    EXPECT_EQ(c.built, response.prepare_getuploadedfilepath_payload(c.answer));
+    EXPECT_EQ(c.built, response.prepare_getuploadedfilepath_payload(c.answer.get()));
     EXPECT_EQ(c.json, response.toString());
     const auto lines = watch.newLines();
     EXPECT_EQ(c.built ? 0u : 1u, lines.size());
@@ -222,7 +217,6 @@ TEST(SettingsResponses, FilePathAcceptsEmptyOrAnArrayWhoseFirstElementIsText) {
     }
     for (const auto& line : lines)
       EXPECT_NE(std::wstring::npos, line.find(L"[Module_responses:")) << narrow(line);
-    VariantClear(&c.answer);
   }
 }
 
@@ -265,18 +259,17 @@ class ArrayObject : public IDispatch {
 
 TEST(SettingsResponses, ChangeResultListsIdsGivenByValueByReferenceOrAsAnObject) {
   const ScopedVariant seven(7L), twelve(12L);
-  VARIANT array = arrayOf({&seven.get(), &twelve.get()});
+  ScopedVariant array = arrayOf({&seven.get(), &twelve.get()});
   VARIANT byReference;
   V_VT(&byReference) = VT_BYREF | VT_ARRAY | VT_VARIANT;
-  V_ARRAYREF(&byReference) = &V_ARRAY(&array);
+  V_ARRAYREF(&byReference) = &V_ARRAY(array.asInput());
   ArrayObject object({3, -4});
   ScopedVariant dispatch;
-  dispatch.SetDispatch(&object);
-  EXPECT_EQ(L"7,12", Brenix::Notify_cud_result::idList(array));
+  dispatch.setDispatch(&object);
+  EXPECT_EQ(L"7,12", Brenix::Notify_cud_result::idList(array.get()));
   EXPECT_EQ(L"7,12", Brenix::Notify_cud_result::idList(byReference));
   EXPECT_EQ(L"3,-4", Brenix::Notify_cud_result::idList(dispatch.get()));
   EXPECT_EQ(L"", Brenix::Notify_cud_result::idList(ScopedVariant(L"7").get()));
-  VariantClear(&array);
 
   Brenix::Notify_cud_result result;
   result.build(1, 2, ScopedVariant(-1L).get(), true, -1);

@@ -6,28 +6,28 @@
 
 #include "include/BusLibrary.h"
 #include "include/MessageHeader.h"
+#include "wrappers/ScopedHandle.h"
 
 namespace BxKitTest {
 namespace {
 
-using V = TestVariant;
+using V = Values;
 
 // One subscriber on the bus that keeps the last payload under each name.
 class BusListener {
  public:
-  BusListener() : arrived_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
-    library_ = ::LoadLibraryW((BinFolder() + L"\\MessageBus.dll").c_str());
-    if (library_ == nullptr) return;
+  BusListener()
+      : arrived_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+        library_(::LoadLibraryW((BinFolder() + L"\\MessageBus.dll").c_str())) {
+    if (!library_) return;
     auto create = reinterpret_cast<Ledra::BusCreateObjectFn>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(library_, "CreateObject")));
+        reinterpret_cast<void (*)()>(::GetProcAddress(library_.get(), "CreateObject")));
     functions_ = create ? create(Ledra::kBusLibraryVersion) : nullptr;
     if (functions_ && functions_->create(&handle_) != 0) handle_ = nullptr;
   }
   ~BusListener() {
     for (uint32_t id : subscriptions_) functions_->unsubscribe(handle_, id);
     if (handle_) functions_->release(handle_);
-    if (library_) ::FreeLibrary(library_);
-    ::CloseHandle(arrived_);
   }
   bool ready() const { return handle_ != nullptr; }
   bool Subscribe(const wchar_t* name) {
@@ -43,7 +43,7 @@ class BusListener {
         const auto found = payloads_.find(name);
         if (found != payloads_.end()) return found->second;
       }
-      ::WaitForSingleObject(arrived_, 100);
+      ::WaitForSingleObject(arrived_.get(), 100);
     }
     return L"<nothing published>";
   }
@@ -56,12 +56,12 @@ class BusListener {
       std::lock_guard<std::mutex> lock(self->mutex_);
       self->payloads_[name] = payload;
     }
-    ::SetEvent(self->arrived_);
+    ::SetEvent(self->arrived_.get());
     return 0;
   }
 
-  HANDLE arrived_;
-  HMODULE library_ = nullptr;
+  Ledra::ScopedHandle arrived_;
+  Ledra::ScopedLibrary library_;
   const Ledra::BusFunctions* functions_ = nullptr;
   void* handle_ = nullptr;
   std::vector<uint32_t> subscriptions_;

@@ -6,7 +6,7 @@
 namespace BxKitTest {
 namespace {
 
-using V = TestVariant;
+using V = Values;
 
 struct RuleView {
   std::wstring address;
@@ -19,58 +19,58 @@ struct RuleView {
 class ConfigTest : public KitTest {
  protected:
   ComPtr<IBxConfig> Config(long id) {
-    TestVariant value;
+    Ledra::ScopedVariant value;
     long result = -1;
-    EXPECT_HRESULT_SUCCEEDED(FirewallConfig()->GetConfig(id, value.out(), &result));
+    EXPECT_HRESULT_SUCCEEDED(FirewallConfig()->GetConfig(id, value.receive(), &result));
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(value.value().vt, VT_DISPATCH);
+    EXPECT_EQ(value.get().vt, VT_DISPATCH);
     ComPtr<IBxConfig> config;
-    if (value.value().vt == VT_DISPATCH) {
-      EXPECT_HRESULT_SUCCEEDED(value.value().pdispVal->QueryInterface(IID_IBxConfig, &config));
+    if (value.get().vt == VT_DISPATCH) {
+      EXPECT_HRESULT_SUCCEEDED(value.get().pdispVal->QueryInterface(IID_IBxConfig, &config));
     }
     return config;
   }
 
   bool BoolProperty(long configId, long property) {
-    TestVariant value;
+    Ledra::ScopedVariant value;
     long result = -1;
     ComPtr<IBxConfig> config = Config(configId);
-    EXPECT_HRESULT_SUCCEEDED(config->GetProperty(property, value.out(), &result));
+    EXPECT_HRESULT_SUCCEEDED(config->GetProperty(property, value.receive(), &result));
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(value.value().vt, VT_BOOL);
-    return value.value().boolVal == VARIANT_TRUE;
+    EXPECT_EQ(value.get().vt, VT_BOOL);
+    return value.get().boolVal == VARIANT_TRUE;
   }
 
   // The rules as the module walks them: collection, enumerator, IDispatch items.
   std::vector<RuleView> Rules() {
-    TestVariant value;
+    Ledra::ScopedVariant value;
     long result = -1;
-    EXPECT_HRESULT_SUCCEEDED(FirewallConfig()->GetConfig(kBxConfigIpRules, value.out(), &result));
+    EXPECT_HRESULT_SUCCEEDED(FirewallConfig()->GetConfig(kBxConfigIpRules, value.receive(), &result));
     ComPtr<IBxFWConfigCollection> collection;
-    EXPECT_HRESULT_SUCCEEDED(value.value().pdispVal->QueryInterface(IID_IBxFWConfigCollection, &collection));
+    EXPECT_HRESULT_SUCCEEDED(value.get().pdispVal->QueryInterface(IID_IBxFWConfigCollection, &collection));
     ComPtr<IUnknown> unknown;
     EXPECT_HRESULT_SUCCEEDED(collection->GetEnumerator(&unknown));
     ComPtr<IEnumVARIANT> items;
     EXPECT_HRESULT_SUCCEEDED(unknown.As(&items));
     std::vector<RuleView> rules;
     for (;;) {
-      TestVariant item;
+      Ledra::ScopedVariant item;
       ULONG fetched = 0;
-      if (items->Next(1, item.out(), &fetched) != S_OK || fetched != 1) break;
+      if (items->Next(1, item.receive(), &fetched) != S_OK || fetched != 1) break;
       RuleView rule;
-      EXPECT_EQ(item.value().vt, VT_DISPATCH);
-      EXPECT_HRESULT_SUCCEEDED(item.value().pdispVal->QueryInterface(IID_IBxConfig, &rule.config));
-      TestVariant address, mac, trust;
-      EXPECT_HRESULT_SUCCEEDED(rule.config->GetProperty(kBxRuleAddress, address.out(), &result));
-      EXPECT_HRESULT_SUCCEEDED(rule.config->GetProperty(kBxRuleMacAddress, mac.out(), &result));
-      EXPECT_HRESULT_SUCCEEDED(rule.config->GetProperty(kBxRuleTrustLevel, trust.out(), &result));
-      EXPECT_EQ(address.value().vt, VT_BSTR);
-      EXPECT_EQ(mac.value().vt, VT_BSTR);
-      EXPECT_EQ(trust.value().vt, VT_I4);
-      rule.address = address.value().bstrVal;
-      rule.macIsNull = mac.value().bstrVal == nullptr;
-      if (!rule.macIsNull) rule.mac = mac.value().bstrVal;
-      rule.trust = trust.value().lVal;
+      EXPECT_EQ(item.get().vt, VT_DISPATCH);
+      EXPECT_HRESULT_SUCCEEDED(item.get().pdispVal->QueryInterface(IID_IBxConfig, &rule.config));
+      Ledra::ScopedVariant address, mac, trust;
+      EXPECT_HRESULT_SUCCEEDED(rule.config->GetProperty(kBxRuleAddress, address.receive(), &result));
+      EXPECT_HRESULT_SUCCEEDED(rule.config->GetProperty(kBxRuleMacAddress, mac.receive(), &result));
+      EXPECT_HRESULT_SUCCEEDED(rule.config->GetProperty(kBxRuleTrustLevel, trust.receive(), &result));
+      EXPECT_EQ(address.get().vt, VT_BSTR);
+      EXPECT_EQ(mac.get().vt, VT_BSTR);
+      EXPECT_EQ(trust.get().vt, VT_I4);
+      rule.address = address.get().bstrVal;
+      rule.macIsNull = mac.get().bstrVal == nullptr;
+      if (!rule.macIsNull) rule.mac = mac.get().bstrVal;
+      rule.trust = trust.get().lVal;
       rules.push_back(std::move(rule));
     }
     return rules;
@@ -99,12 +99,12 @@ TEST_F(ConfigTest, HipsConfigFollowsSetHips) {
 }
 
 TEST_F(ConfigTest, UnknownConfigurationAndPropertyAnswerNonzeroResults) {
-  TestVariant value;
+  Ledra::ScopedVariant value;
   long result = 0;
-  ASSERT_HRESULT_SUCCEEDED(FirewallConfig()->GetConfig(7, value.out(), &result));
+  ASSERT_HRESULT_SUCCEEDED(FirewallConfig()->GetConfig(7, value.receive(), &result));
   EXPECT_NE(result & 0x1FFFF, 0);
-  EXPECT_EQ(value.value().vt, VT_EMPTY);
-  ASSERT_HRESULT_SUCCEEDED(Config(kBxConfigFirewall)->GetProperty(42, value.out(), &result));
+  EXPECT_EQ(value.get().vt, VT_EMPTY);
+  ASSERT_HRESULT_SUCCEEDED(Config(kBxConfigFirewall)->GetProperty(42, value.receive(), &result));
   EXPECT_NE(result & 0x1FFFF, 0);
 }
 
@@ -146,7 +146,7 @@ TEST_F(ConfigTest, RuleRefusesBadTrustLevelsAndReadOnlyProperties) {
   struct Case {
     const char* what;
     long property;
-    TestVariant value;
+    Ledra::ScopedVariant value;
   };
   Case cases[] = {{"text", kBxRuleTrustLevel, V::Text(L"2")},
                   {"level 3", kBxRuleTrustLevel, V::Int(3)},
@@ -164,11 +164,11 @@ TEST_F(ConfigTest, RuleRefusesBadTrustLevelsAndReadOnlyProperties) {
 }
 
 TEST_F(ConfigTest, EnumeratorSkipsClonesAndResets) {
-  TestVariant value;
+  Ledra::ScopedVariant value;
   long result = -1;
-  ASSERT_HRESULT_SUCCEEDED(FirewallConfig()->GetConfig(kBxConfigIpRules, value.out(), &result));
+  ASSERT_HRESULT_SUCCEEDED(FirewallConfig()->GetConfig(kBxConfigIpRules, value.receive(), &result));
   ComPtr<IBxFWConfigCollection> collection;
-  ASSERT_HRESULT_SUCCEEDED(value.value().pdispVal->QueryInterface(IID_IBxFWConfigCollection, &collection));
+  ASSERT_HRESULT_SUCCEEDED(value.get().pdispVal->QueryInterface(IID_IBxFWConfigCollection, &collection));
   ComPtr<IUnknown> unknown;
   ASSERT_HRESULT_SUCCEEDED(collection->GetEnumerator(&unknown));
   ComPtr<IEnumVARIANT> items;
@@ -181,12 +181,12 @@ TEST_F(ConfigTest, EnumeratorSkipsClonesAndResets) {
   ULONG fetched = 0;
   EXPECT_EQ(copy->Next(8, batch, &fetched), S_FALSE);
   EXPECT_EQ(fetched, count - 1);
-  for (ULONG i = 0; i < fetched; ++i) ::VariantClear(&batch[i]);
+  for (ULONG i = 0; i < fetched; ++i) Ledra::fillInOut(&batch[i], Ledra::ScopedVariant());
   EXPECT_EQ(items->Skip(100), S_FALSE);
   ASSERT_HRESULT_SUCCEEDED(items->Reset());
   EXPECT_EQ(items->Next(static_cast<ULONG>(count), batch, &fetched), S_OK);
   EXPECT_EQ(fetched, count);
-  for (ULONG i = 0; i < fetched; ++i) ::VariantClear(&batch[i]);
+  for (ULONG i = 0; i < fetched; ++i) Ledra::fillInOut(&batch[i], Ledra::ScopedVariant());
 }
 
 }  // namespace

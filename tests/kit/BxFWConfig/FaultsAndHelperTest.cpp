@@ -9,7 +9,7 @@
 namespace BxKitTest {
 namespace {
 
-using V = TestVariant;
+using V = Values;
 using FaultTest = KitTest;
 
 TEST_F(FaultTest, SwitchedFaultsFailTheirOperationUntilCleared) {
@@ -25,8 +25,8 @@ TEST_F(FaultTest, SwitchedFaultsFailTheirOperationUntilCleared) {
       {L"GetHips", true, [&](KitTest&, long* r) { return Settings()->GetHips(bag.desc(), r); }},
       {L"GetConfig", true,
        [&](KitTest&, long* r) {
-         TestVariant value;
-         return FirewallConfig()->GetConfig(kBxConfigFirewall, value.out(), r);
+         Ledra::ScopedVariant value;
+         return FirewallConfig()->GetConfig(kBxConfigFirewall, value.receive(), r);
        }},
       {L"Enable", true, [&](KitTest&, long* r) { return FirewallConfig()->Enable(r); }},
       {L"IsAdmin", false,
@@ -36,8 +36,8 @@ TEST_F(FaultTest, SwitchedFaultsFailTheirOperationUntilCleared) {
        }},
       {L"OpenFile", false,
        [&](KitTest&, long*) {
-         TestVariant path;
-         return HubHelper()->OpenFile(1, nullptr, path.out());
+         Ledra::ScopedVariant path;
+         return HubHelper()->OpenFile(1, nullptr, path.receive());
        }},
   };
   for (const Case& c : cases) {
@@ -81,23 +81,24 @@ TEST_F(FaultTest, SpoilingSwitchesLetTheCallWorkAndSpoilWhatItHandsBack) {
   ASSERT_EQ(bag.Find(L"Level")->vt, VT_BSTR);
   EXPECT_STREQ(bag.Find(L"Level")->bstrVal, L"1");
   SetFault(L"GetConfig", L".type", VT_I4);
-  TestVariant config;
-  ASSERT_EQ(FirewallConfig()->GetConfig(kBxConfigFirewall, config.out(), &result), S_OK);
-  EXPECT_EQ(config.value().vt, VT_I4);
-  EXPECT_EQ(config.value().lVal, 16);
+  Ledra::ScopedVariant config;
+  ASSERT_EQ(FirewallConfig()->GetConfig(kBxConfigFirewall, config.receive(), &result), S_OK);
+  EXPECT_EQ(config.get().vt, VT_I4);
+  EXPECT_EQ(config.get().lVal, 16);
   ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kFaultsKey);
 
   // .null: objects handed back are null, the call still succeeds.
   SetFault(L"GetConfig", L".null", 1);
-  ASSERT_EQ(FirewallConfig()->GetConfig(kBxConfigIpRules, config.out(), &result), S_OK);
-  EXPECT_EQ(config.value().vt, VT_DISPATCH);
-  EXPECT_EQ(config.value().pdispVal, nullptr);
+  config.reset();
+  ASSERT_EQ(FirewallConfig()->GetConfig(kBxConfigIpRules, config.receive(), &result), S_OK);
+  EXPECT_EQ(config.get().vt, VT_DISPATCH);
+  EXPECT_EQ(config.get().pdispVal, nullptr);
   SetFault(L"OpenFile", L".null", 1);
   SetMachineText(L"OpenFilePath", L"C:\\tool.exe");
-  TestVariant path;
-  ASSERT_EQ(HubHelper()->OpenFile(1, nullptr, path.out()), S_OK);
-  EXPECT_EQ(path.value().vt, VT_ARRAY | VT_VARIANT);
-  EXPECT_EQ(path.value().parray, nullptr);
+  Ledra::ScopedVariant path;
+  ASSERT_EQ(HubHelper()->OpenFile(1, nullptr, path.receive()), S_OK);
+  EXPECT_EQ(path.get().vt, VT_ARRAY | VT_VARIANT);
+  EXPECT_EQ(path.get().parray, nullptr);
   SetFault(L"CreateInstance", L".null", 1);
   ComPtr<IBxHubHelper> none;
   EXPECT_EQ(CreateThroughFactory(CLSID_BxHubHelper, IID_IBxHubHelper, &none), S_OK);
@@ -107,23 +108,23 @@ TEST_F(FaultTest, SpoilingSwitchesLetTheCallWorkAndSpoilWhatItHandsBack) {
 using HubHelperTest = KitTest;
 
 TEST_F(HubHelperTest, OpenFileAnswersTheConfiguredPathOrEmpty) {
-  TestVariant path;
-  ASSERT_EQ(HubHelper()->OpenFile(1, nullptr, path.out()), S_OK);
-  EXPECT_EQ(path.value().vt, VT_EMPTY);
+  Ledra::ScopedVariant path;
+  ASSERT_EQ(HubHelper()->OpenFile(1, nullptr, path.receive()), S_OK);
+  EXPECT_EQ(path.get().vt, VT_EMPTY);
 
   SetMachineText(L"OpenFilePath", L"C:\\Program Files\\Tool\\tool.exe");
-  ASSERT_EQ(HubHelper()->OpenFile(1, nullptr, path.out()), S_OK);
-  ASSERT_EQ(path.value().vt, VT_ARRAY | VT_VARIANT);
+  ASSERT_EQ(HubHelper()->OpenFile(1, nullptr, path.receive()), S_OK);
+  ASSERT_EQ(path.get().vt, VT_ARRAY | VT_VARIANT);
   LONG low = -1, high = -1;
-  ASSERT_HRESULT_SUCCEEDED(::SafeArrayGetLBound(path.value().parray, 1, &low));
-  ASSERT_HRESULT_SUCCEEDED(::SafeArrayGetUBound(path.value().parray, 1, &high));
+  ASSERT_HRESULT_SUCCEEDED(::SafeArrayGetLBound(path.get().parray, 1, &low));
+  ASSERT_HRESULT_SUCCEEDED(::SafeArrayGetUBound(path.get().parray, 1, &high));
   EXPECT_EQ(low, 0);
   EXPECT_EQ(high, 0);
-  TestVariant element;
+  Ledra::ScopedVariant element;
   LONG index = 0;
-  ASSERT_HRESULT_SUCCEEDED(::SafeArrayGetElement(path.value().parray, &index, element.out()));
-  ASSERT_EQ(element.value().vt, VT_BSTR);
-  EXPECT_STREQ(element.value().bstrVal, L"C:\\Program Files\\Tool\\tool.exe");
+  ASSERT_HRESULT_SUCCEEDED(::SafeArrayGetElement(path.get().parray, &index, element.receive()));
+  ASSERT_EQ(element.get().vt, VT_BSTR);
+  EXPECT_STREQ(element.get().bstrVal, L"C:\\Program Files\\Tool\\tool.exe");
 }
 
 TEST_F(HubHelperTest, IsAdminAnswersTheProcessTokensMembership) {

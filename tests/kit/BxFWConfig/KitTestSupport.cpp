@@ -5,6 +5,9 @@
 
 #include <fstream>
 #include <sstream>
+#include <utility>
+
+#include "wrappers/ScopedHandle.h"
 
 namespace BxKitTest {
 namespace {
@@ -43,60 +46,38 @@ const wchar_t* const kBagNames[] = {L"bEnableUiVisible",
                                     L"IPId"};
 constexpr DISPID kBagNameCount = sizeof(kBagNames) / sizeof(kBagNames[0]);
 
-HMODULE g_loadedByTests = nullptr;
+Ledra::ScopedLibrary g_loadedByTests;
 
 }  // namespace
 
-TestVariant TestVariant::Bool(bool value) {
-  TestVariant v;
-  v.value_.vt = VT_BOOL;
-  v.value_.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+Ledra::ScopedVariant Values::Bool(bool value) {
+  Ledra::ScopedVariant v;
+  v.setBool(value);
   return v;
 }
 
-TestVariant TestVariant::Int(long value) {
-  TestVariant v;
-  v.value_.vt = VT_I4;
-  v.value_.lVal = value;
-  return v;
+Ledra::ScopedVariant Values::Int(long value) { return Ledra::ScopedVariant(value); }
+
+Ledra::ScopedVariant Values::UInt(unsigned long value) {
+  return Ledra::ScopedVariant(static_cast<long>(value), VT_UI4);
 }
 
-TestVariant TestVariant::UInt(unsigned long value) {
-  TestVariant v;
-  v.value_.vt = VT_UI4;
-  v.value_.ulVal = value;
-  return v;
-}
+Ledra::ScopedVariant Values::Text(const wchar_t* value) { return Ledra::ScopedVariant(value); }
 
-TestVariant TestVariant::Text(const wchar_t* value) {
-  TestVariant v;
-  v.value_.vt = VT_BSTR;
-  v.value_.bstrVal = ::SysAllocString(value);
-  return v;
-}
-
-TestVariant TestVariant::Ids(const std::vector<long>& ids) {
-  TestVariant v;
-  SAFEARRAY* array = ::SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(ids.size()));
+Ledra::ScopedVariant Values::Ids(const std::vector<long>& ids) {
+  Ledra::ScopedSafeArray array(::SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(ids.size())));
   for (LONG i = 0; i < static_cast<LONG>(ids.size()); ++i) {
-    VARIANT element;
-    ::VariantInit(&element);
-    element.vt = VT_I4;
-    element.lVal = ids[i];
-    ::SafeArrayPutElement(array, &i, &element);
+    Ledra::ScopedVariant element(ids[i]);
+    ::SafeArrayPutElement(array.get(), &i, element.asInput());
   }
-  v.value_.vt = VT_ARRAY | VT_VARIANT;
-  v.value_.parray = array;
+  Ledra::ScopedVariant v;
+  v.setArray(std::move(array));
   return v;
-}
-
-FakeBag::~FakeBag() {
-  for (auto& entry : values_) ::VariantClear(&entry.second);
 }
 
 const VARIANT* FakeBag::Find(const std::wstring& name) const {
   const auto found = values_.find(name);
-  return found == values_.end() ? nullptr : &found->second;
+  return found == values_.end() ? nullptr : &found->second.get();
 }
 
 HRESULT STDMETHODCALLTYPE FakeBag::QueryInterface(REFIID riid, void** out) {
@@ -130,9 +111,9 @@ HRESULT STDMETHODCALLTYPE FakeBag::Invoke(DISPID id, REFIID riid, LCID, WORD fla
   if (id < 0 || id >= kBagNameCount || flags != DISPATCH_PROPERTYPUT || params->cArgs < 1) {
     return DISP_E_MEMBERNOTFOUND;
   }
-  VARIANT& slot = values_[kBagNames[id]];
-  ::VariantClear(&slot);
-  return ::VariantCopy(&slot, &params->rgvarg[0]);
+  Ledra::ScopedVariant& slot = values_[kBagNames[id]];
+  slot.reset();
+  return slot.copyFrom(params->rgvarg[0]);
 }
 
 std::wstring BinFolder() {
@@ -168,13 +149,13 @@ std::string ReadWholeFile(const std::wstring& path) {
 
 void ComponentEnvironment::SetUp() {
   ASSERT_HRESULT_SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-  g_loadedByTests = ::LoadLibraryW((BinFolder() + L"\\BxFWConfig.dll").c_str());
-  ASSERT_NE(g_loadedByTests, nullptr);
+  g_loadedByTests.reset(::LoadLibraryW((BinFolder() + L"\\BxFWConfig.dll").c_str()));
+  ASSERT_TRUE(g_loadedByTests.valid());
   ASSERT_HRESULT_SUCCEEDED(CallExport("DllRegisterServer"));
 }
 
 void ComponentEnvironment::TearDown() {
-  if (g_loadedByTests) ::FreeLibrary(g_loadedByTests);
+  g_loadedByTests.reset();
   ::CoUninitialize();
 }
 

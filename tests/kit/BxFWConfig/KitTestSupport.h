@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "include/BxFWInterfaces.h"
+#include "wrappers/ScopedVariant.h"
 
 namespace BxKitTest {
 
@@ -23,30 +24,13 @@ using Microsoft::WRL::ComPtr;
 constexpr wchar_t kKitKey[] = L"SOFTWARE\\Brenix\\FirewallKit";
 constexpr wchar_t kFaultsKey[] = L"SOFTWARE\\Brenix\\FirewallKit\\Faults";
 
-// A VARIANT owned by a test; get() lends a shallow copy for by-value arguments.
-class TestVariant {
- public:
-  TestVariant() { ::VariantInit(&value_); }
-  ~TestVariant() { ::VariantClear(&value_); }
-  TestVariant(const TestVariant&) = delete;
-  TestVariant& operator=(const TestVariant&) = delete;
-  TestVariant(TestVariant&& other) noexcept : value_(other.value_) { ::VariantInit(&other.value_); }
-
-  static TestVariant Bool(bool value);
-  static TestVariant Int(long value);
-  static TestVariant UInt(unsigned long value);
-  static TestVariant Text(const wchar_t* value);
-  static TestVariant Ids(const std::vector<long>& ids);
-
-  VARIANT get() const { return value_; }
-  VARIANT* out() {
-    ::VariantClear(&value_);
-    return &value_;
-  }
-  const VARIANT& value() const { return value_; }
-
- private:
-  VARIANT value_;
+// Values for by-value VARIANT arguments, each in its owner.
+struct Values {
+  static Ledra::ScopedVariant Bool(bool value);
+  static Ledra::ScopedVariant Int(long value);
+  static Ledra::ScopedVariant UInt(unsigned long value);
+  static Ledra::ScopedVariant Text(const wchar_t* value);
+  static Ledra::ScopedVariant Ids(const std::vector<long>& ids);
 };
 
 // The module's result bag as the component sees it: only the 31 names of the
@@ -54,7 +38,6 @@ class TestVariant {
 class FakeBag : public IDispatch {
  public:
   FakeBag() = default;
-  ~FakeBag();
   VARIANT desc() {
     VARIANT v;
     ::VariantInit(&v);
@@ -76,7 +59,7 @@ class FakeBag : public IDispatch {
                                    VARIANT* result, EXCEPINFO*, UINT*) override;
 
  private:
-  std::map<std::wstring, VARIANT> values_;
+  std::map<std::wstring, Ledra::ScopedVariant> values_;
 };
 
 // Per test: a private state file, no fault switches, no file-dialog answer;

@@ -94,13 +94,13 @@ TEST_F(ServerTest, CanUnloadOnlyWhenNoObjectLives) {
   ASSERT_NE(settings, nullptr);
   EXPECT_EQ(CallExport("DllCanUnloadNow"), S_FALSE);
   ComPtr<IBxPersonalFirewallConfig> config = FirewallConfig();
-  TestVariant rules;
+  Ledra::ScopedVariant rules;
   long result = -1;
-  ASSERT_HRESULT_SUCCEEDED(config->GetConfig(kBxConfigIpRules, rules.out(), &result));
+  ASSERT_HRESULT_SUCCEEDED(config->GetConfig(kBxConfigIpRules, rules.receive(), &result));
   settings.Reset();
   config.Reset();
   EXPECT_EQ(CallExport("DllCanUnloadNow"), S_FALSE) << "the rule collection still lives";
-  rules.out();
+  rules.reset();
   EXPECT_EQ(CallExport("DllCanUnloadNow"), S_OK);
 }
 
@@ -109,7 +109,7 @@ TEST_F(ServerTest, StateSurvivesUnloadAndLivesInTheConfiguredFile) {
   {
     ComPtr<IBxFWSettings> settings = Settings();
     FakeBag bag;
-    ASSERT_HRESULT_SUCCEEDED(settings->SetSecurityLevel(TestVariant::Int(3).get(), bag.desc(), &result));
+    ASSERT_HRESULT_SUCCEEDED(settings->SetSecurityLevel(Values::Int(3).get(), bag.desc(), &result));
     ASSERT_EQ(result, 0);
   }
   ::CoFreeUnusedLibrariesEx(0, 0);
@@ -137,7 +137,7 @@ TEST_F(ServerTest, UnreadableStateFileFailsOperationsInsteadOfLosingIt) {
   FakeBag bag;
   ASSERT_HRESULT_SUCCEEDED(Settings()->GetSecurityLevel(bag.desc(), &result));
   EXPECT_NE(result & 0x1FFFF, 0);
-  ASSERT_HRESULT_SUCCEEDED(Settings()->SetSecurityLevel(TestVariant::Int(2).get(), bag.desc(), &result));
+  ASSERT_HRESULT_SUCCEEDED(Settings()->SetSecurityLevel(Values::Int(2).get(), bag.desc(), &result));
   EXPECT_NE(result & 0x1FFFF, 0);
   EXPECT_NE(ReadWholeFile(stateFile_).find("three"), std::string::npos);
 }

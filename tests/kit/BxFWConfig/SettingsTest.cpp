@@ -6,7 +6,7 @@
 namespace BxKitTest {
 namespace {
 
-using V = TestVariant;
+using V = Values;
 
 class SettingsTest : public KitTest {
  protected:
@@ -102,11 +102,11 @@ TEST_F(SettingsTest, RefusesInvalidArgumentsWithNonzeroResultAndKeepsTheModel) {
   FakeBag bag;
   const VARIANT d = bag.desc();
   IBxFWSettings* s = settings_.Get();
-  V t = V::Bool(true);
-  V i0 = V::Int(0);
-  V i1 = V::Int(1);
-  V text = V::Text(L"C:\\x.exe");
-  V empty = V::Text(L"");
+  Ledra::ScopedVariant t = V::Bool(true);
+  Ledra::ScopedVariant i0 = V::Int(0);
+  Ledra::ScopedVariant i1 = V::Int(1);
+  Ledra::ScopedVariant text = V::Text(L"C:\\x.exe");
+  Ledra::ScopedVariant empty = V::Text(L"");
   struct Case {
     const char* what;
     std::function<HRESULT(long*)> call;
@@ -122,7 +122,7 @@ TEST_F(SettingsTest, RefusesInvalidArgumentsWithNonzeroResultAndKeepsTheModel) {
        }},
       {"bool that is not VARIANT_TRUE",
        [&](long* r) {
-         V one = V::Bool(true);
+         Ledra::ScopedVariant one = V::Bool(true);
          VARIANT raw = one.get();
          raw.boolVal = 1;
          return s->SetHips(raw, i1.get(), d, r);
@@ -192,7 +192,7 @@ TEST_F(SettingsTest, RefusesInvalidArgumentsWithNonzeroResultAndKeepsTheModel) {
 
 TEST_F(SettingsTest, AddedEntriesGetIdsThatEditAndRemoveAccept) {
   const long services = ListLength(&IBxFWSettings::as_GetSystemServices);
-  V empty = V::Text(L"");
+  Ledra::ScopedVariant empty = V::Text(L"");
   FakeBag added;
   ASSERT_HRESULT_SUCCEEDED(settings_->AddSystemService(
       V::Text(L"SSH").get(), V::Bool(true).get(), V::Text(L"Remote").get(), V::Text(L"22").get(), empty.get(),

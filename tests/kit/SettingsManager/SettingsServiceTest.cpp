@@ -11,6 +11,7 @@
 
 #include "kit/SettingsManager/PropertyStore.h"
 #include "tests/kit/SettingsManager/TempState.h"
+#include "wrappers/ScopedHandle.h"
 
 namespace settings_kit_test {
 namespace {
@@ -188,11 +189,13 @@ TEST(PropertyStoreTest, UnreadableStateFileStartsEmptyAndIsReplacedOnWrite) {
     PropertyStore first(state.path());
     ASSERT_TRUE(first.set(L"A", L"1", false));  // makes the folder and the file
   }
-  HANDLE file = CreateFileW(state.path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, file);
-  DWORD written = 0;
-  WriteFile(file, "garbage", 7, &written, nullptr);
-  CloseHandle(file);
+  {
+    Ledra::ScopedFileHandle file(
+        CreateFileW(state.path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file.valid());
+    DWORD written = 0;
+    WriteFile(file.get(), "garbage", 7, &written, nullptr);
+  }
 
   PropertyStore broken(state.path());
   EXPECT_FALSE(broken.load());
