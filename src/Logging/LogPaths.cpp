@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "wrappers/ScopedHandle.h"
+
 namespace ETWLogging {
 namespace {
 
@@ -15,17 +17,16 @@ constexpr GUID kProgramDataFolder = {
 }  // namespace
 
 std::wstring commonAppDataFolder() noexcept {
-  PWSTR path = nullptr;
+  Ledra::ScopedCoTaskMemString path;
   std::wstring folder;
-  if (SUCCEEDED(::SHGetKnownFolderPath(kProgramDataFolder, KF_FLAG_CREATE, nullptr, &path)) &&
-      path != nullptr) {
+  if (SUCCEEDED(::SHGetKnownFolderPath(kProgramDataFolder, KF_FLAG_CREATE, nullptr, path.receive())) &&
+      path) {
     try {
-      folder = path;
+      folder = path.get();
     } catch (...) {
       folder.clear();
     }
   }
-  ::CoTaskMemFree(path);
   return folder;
 }
 

@@ -194,8 +194,7 @@ class PlantedLink {
                           FALSE, 0, nullptr, nullptr, &startup, &process)) {
       return;
     }
-    ::CloseHandle(process.hProcess);
-    ::CloseHandle(process.hThread);
+    const Ledra::ScopedHandle processHandle(process.hProcess), threadHandle(process.hThread);
     for (const ULONGLONG deadline = ::GetTickCount64() + 30000;
          exists() != made && ::GetTickCount64() < deadline;)
       ::Sleep(10);

@@ -16,6 +16,7 @@
 #include "tests/wrappers/TempFolder.h"
 #include "wrappers/DllAPI.h"
 #include "wrappers/ImageTrust.h"
+#include "wrappers/ScopedHandle.h"
 #include "wrappers/TrustCheck.h"
 
 namespace {
@@ -47,18 +48,14 @@ void copyFile(const std::wstring& from, const std::wstring& to) {
 class PlainlyLoaded {
  public:
   explicit PlainlyLoaded(const std::wstring& path) : module_(::LoadLibraryW(path.c_str())) {}
-  ~PlainlyLoaded() { unload(); }
-  void unload() {
-    if (module_ != nullptr) ::FreeLibrary(module_);
-    module_ = nullptr;
-  }
+  void unload() { module_.reset(); }
   const void* code() const {
-    return reinterpret_cast<const void*>(::GetProcAddress(module_, "CreateObject"));
+    return reinterpret_cast<const void*>(::GetProcAddress(module_.get(), "CreateObject"));
   }
-  HMODULE module() const { return module_; }
+  HMODULE module() const { return module_.get(); }
 
  private:
-  HMODULE module_;
+  Ledra::ScopedLibrary module_;
 };
 
 TEST(ImageTrust, KeepsAPassingVerdictOnlyWhileTheImageStaysLoaded) {
@@ -139,20 +136,20 @@ TEST(ImageTrust, HoldsTheFileFromTheCheckUntilTheLoadHasReturned) {
     replaced = ::MoveFileExW(unsignedCopy.c_str(), checked.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
     deleted = ::DeleteFileW(checked.c_str()) != FALSE;
     renamed = ::MoveFileW(checked.c_str(), (checked + L".old").c_str()) != FALSE;
-    const HANDLE writer = ::CreateFileW(checked.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                        nullptr, OPEN_EXISTING, 0, nullptr);
-    writable = writer != INVALID_HANDLE_VALUE;
-    if (writable) ::CloseHandle(writer);
+    const Ledra::ScopedFileHandle writer(::CreateFileW(checked.c_str(), GENERIC_WRITE,
+                                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                       OPEN_EXISTING, 0, nullptr));
+    writable = writer.valid();
   };
   Ledra::ImageTrust trust(counting);
-  const HMODULE module = trust.loadLibrary(path);
-  ASSERT_NE(module, nullptr) << ::GetLastError();
+  const Ledra::ScopedLibrary module(trust.loadLibrary(path));
+  ASSERT_TRUE(module) << ::GetLastError();
   EXPECT_FALSE(replaced);
   EXPECT_FALSE(deleted);
   EXPECT_FALSE(renamed);
   EXPECT_FALSE(writable);
-  EXPECT_NE(::GetProcAddress(module, "GetVersionNum"), nullptr) << "the loaded file is not the checked one";
-  ::FreeLibrary(module);
+  EXPECT_NE(::GetProcAddress(module.get(), "GetVersionNum"), nullptr)
+      << "the loaded file is not the checked one";
 }
 
 TEST(ImageTrust, SearchesALibrarysDependenciesOnlyBesideItAndInSystem32) {
@@ -170,18 +167,17 @@ TEST(ImageTrust, SearchesALibrarysDependenciesOnlyBesideItAndInSystem32) {
   EXPECT_EQ(::GetModuleHandleW(L"TarnTestDep.dll"), nullptr);
 
   // The same library with its dependency beside it loads and works.
-  const HMODULE beside = trust.loadLibrary(programFolder() + L"dep_beside\\TarnTestUser.dll");
-  ASSERT_NE(beside, nullptr) << ::GetLastError();
+  Ledra::ScopedLibrary beside(trust.loadLibrary(programFolder() + L"dep_beside\\TarnTestUser.dll"));
+  ASSERT_TRUE(beside) << ::GetLastError();
   using ValueFn = int (*)();
-  EXPECT_EQ(
-      reinterpret_cast<ValueFn>(reinterpret_cast<void*>(::GetProcAddress(beside, "TarnTestUserValue")))(),
-      42);
-  ::FreeLibrary(beside);
+  EXPECT_EQ(reinterpret_cast<ValueFn>(
+                reinterpret_cast<void*>(::GetProcAddress(beside.get(), "TarnTestUserValue")))(),
+            42);
+  beside.reset();
 
   // Control: the default search order would have taken it from the current folder.
-  const HMODULE unsafe = ::LoadLibraryW(user.c_str());
-  EXPECT_NE(unsafe, nullptr) << "this test shows nothing where the current folder is not searched";
-  if (unsafe != nullptr) ::FreeLibrary(unsafe);
+  const Ledra::ScopedLibrary unsafe(::LoadLibraryW(user.c_str()));
+  EXPECT_TRUE(unsafe) << "this test shows nothing where the current folder is not searched";
 }
 
 }  // namespace

@@ -9,18 +9,20 @@
 #include <string>
 #include <vector>
 
+#include "wrappers/ScopedHandle.h"
+
 namespace {
 
 // The names in a PE file's import directory, lower-cased.
 std::vector<std::string> importedDlls(const std::wstring& path) {
   std::vector<char> image;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
+  const Ledra::ScopedFileHandle file(
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (file) {
     char chunk[65536];
     DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0)
+    while (ReadFile(file.get(), chunk, sizeof(chunk), &got, nullptr) && got > 0)
       image.insert(image.end(), chunk, chunk + got);
-    CloseHandle(file);
   }
   std::vector<std::string> names;
   if (image.size() < sizeof(IMAGE_DOS_HEADER)) return names;

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "Logging/Log.h"
+#include "wrappers/ScopedHandle.h"
 
 namespace tarn_test {
 
@@ -50,10 +51,10 @@ struct LogLine {
 
 // <common application data>\Brenix\BXLOGS\, where the process-wide logger writes.
 inline std::wstring logsRoot() {
-  PWSTR root = nullptr;
+  Ledra::ScopedCoTaskMemString root;
   std::wstring path;
-  if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_ProgramData, 0, nullptr, &root))) path = root;
-  ::CoTaskMemFree(root);
+  if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_ProgramData, 0, nullptr, root.receive())) && root)
+    path = root.get();
   return path + L"\\Brenix\\BXLOGS\\";
 }
 
