@@ -107,10 +107,13 @@ TarnModuleImpl::TarnModuleImpl(std::shared_ptr<Basalt::IOCContainer> container,
       tarnIf_(creator_) {}
 
 TarnModuleImpl::~TarnModuleImpl() {
+  {
+    std::lock_guard<Ledra::SrwMutex> lock(queueMutex);
+    acceptingMessages = false;  // from here on a delivered message is dropped
+  }
   endPropertyWatch();  // a host may destroy the module without stopping it
   {
     std::unique_lock<Ledra::SrwMutex> lock(queueMutex);
-    acceptingMessages = false;
     queueDrained.wait(lock, [this] { return queue.empty() || !workerAlive; });
     if (!queue.empty()) {
       // Nothing will ever handle these: the worker could not start its loop.

@@ -163,12 +163,19 @@ TEST_F(ClientTest, LibraryStatusDecidesTheReplyStatus) {
   }
 }
 
-TEST_F(ClientTest, UnansweredRequestTimesOutAfterItsDeadline) {
+TEST_F(ClientTest, UnansweredRequestTimesOutAtItsDeadlineAndNotBefore) {
+  // Measured on the clock the deadline is set on, so that the bound is exact.
+  const int64_t sent = ReplyImpl::nowMilliseconds();
   std::shared_ptr<Reply> reply;
-  ASSERT_EQ(0u, client->request(makeMessage(L"Q"), reply, milliseconds(0)));
+  ASSERT_EQ(0u, client->request(makeMessage(L"Q"), reply, milliseconds(1500)));
   EXPECT_EQ(kReplyPending, reply->waitFor(milliseconds(1)));
   EXPECT_EQ(kReplyTimedOut, reply->wait());
+  EXPECT_GE(ReplyImpl::nowMilliseconds() - sent, 1500) << "gave up before the deadline";
   EXPECT_EQ(nullptr, reply->getMessage());
+  // A reply that comes after the deadline changes nothing.
+  const auto& request = shim->requested.at(0);
+  (*request.replyFunction)(request.index, makeMessage(L"R"), 0);
+  EXPECT_EQ(kReplyTimedOut, reply->wait());
 }
 
 TEST_F(ClientTest, CallbackFormHandsTheSettledReplyToTheCaller) {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -31,17 +32,19 @@ struct Host {
   std::mutex mutex;
   std::condition_variable changed;
   std::vector<DWORD> unloadThreads;
+  std::chrono::steady_clock::time_point lastUnload;
   uint32_t answer = 0;
   static uint32_t unload(void* context, const wchar_t*, void*) {
     auto* host = static_cast<Host*>(context);
     std::lock_guard<std::mutex> lock(host->mutex);
     host->unloadThreads.push_back(GetCurrentThreadId());
+    host->lastUnload = std::chrono::steady_clock::now();
     host->changed.notify_all();
     return host->answer;
   }
-  size_t waitForUnloads(size_t count) {
+  size_t waitForUnloads(size_t count, std::chrono::milliseconds within = kDeadline) {
     std::unique_lock<std::mutex> lock(mutex);
-    changed.wait_for(lock, kDeadline, [&] { return unloadThreads.size() >= count; });
+    changed.wait_for(lock, within, [&] { return unloadThreads.size() >= count; });
     return unloadThreads.size();
   }
 };
@@ -254,6 +257,30 @@ TEST_F(ModuleCore, DestructionHandlesEveryQueuedMessageFirst) {
   EXPECT_EQ(50u, bus->publishedCount(L"Core.Firewall.State"));
 }
 
+TEST_F(ModuleCore, AMessageDeliveredOnceDestructionHasBegunIsNeverHandled) {
+  // Destruction ends the property watch after the module stops taking messages:
+  // a delivery that comes in at that point is accepted and dropped.
+  struct LateDelivery : FakeSettingsManager {
+    std::function<void()> whenUnwatched;
+    bool unsubscribePropertySet() override {
+      if (whenUnwatched) whenUnwatched();
+      return FakeSettingsManager::unsubscribePropertySet();
+    }
+  };
+  const auto late = std::make_shared<LateDelivery>();
+  container->registerInstance<SettingsManager>(late);
+  ASSERT_EQ(0u, create({}, false));
+  ASSERT_EQ(0u, module->start());
+  TarnModuleImpl* raw = module.get();
+  late->whenUnwatched = [raw] {
+    EXPECT_EQ(0u,
+              raw->callback_enqueue_message(message(L"Core.Firewall.ChangeState", L"{\"state\":\"off\"}")));
+  };
+  module.reset();
+  EXPECT_TRUE(late->watchEnded);
+  EXPECT_EQ(std::vector<std::wstring>{}, firewall.takeCalls());
+}
+
 TEST_F(ModuleCore, AWorkerWithoutTheSettingsObjectAsksToBeUnloadedAndNeverBlocksDestruction) {
   creator->refuseSettings = REGDB_E_CLASSNOTREG;
   ASSERT_EQ(0u, create());
@@ -376,15 +403,21 @@ TEST_F(ModuleCore, UnreadablePropertyValuesKeepTheFlagAndPublishNothing) {
 }
 
 TEST_F(ModuleCore, WatchdogUnloadsOnceAfterIdlenessOnItsOwnThreadMovedByALaterMessage) {
-  ASSERT_EQ(0u, create({{L"Tarn.IdleUnloadMilliseconds", L"1500"}}));
+  constexpr std::chrono::milliseconds kIdle(2000);
+  ASSERT_EQ(0u, create({{L"Tarn.IdleUnloadMilliseconds", L"2000"}}));
   bus->deliver(message(L"Core.Firewall.RefreshState", L""));
   ASSERT_NE(nullptr, bus->waitForPublished(L"Core.Firewall.State"));
+  // Part of the idle time passes before the second message, which must push the
+  // unload back to a whole idle time after itself.
+  EXPECT_EQ(0u, host.waitForUnloads(1, std::chrono::milliseconds(300)));
+  const auto secondSent = std::chrono::steady_clock::now();
   bus->deliver(message(L"Core.Firewall.RefreshState", L""));
   ASSERT_NE(nullptr, bus->waitForPublished(L"Core.Firewall.State", 2));
   ASSERT_EQ(1u, host.waitForUnloads(1));
   {
     std::lock_guard<std::mutex> lock(host.mutex);
     EXPECT_NE(GetCurrentThreadId(), host.unloadThreads[0]);
+    EXPECT_GE(host.lastUnload - secondSent, kIdle) << "the second message did not move the deadline";
   }
   // Idle again, nothing re-armed it: no second unload.
   module->stop();
