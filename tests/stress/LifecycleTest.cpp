@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -22,7 +21,6 @@
 #include "kit/Kiln/Text.h"
 #include "tests/stress/StressRun.h"
 #include "tests/support/KilnRun.h"
-#include "tests/support/LogScope.h"
 
 namespace tarn_test {
 namespace {
@@ -154,47 +152,6 @@ TEST(Lifecycle, CyclesWithQueuedRequestsAndRacingNotificationsNeitherHangNorGrow
   stressSummary(figures);
   EXPECT_GT(propertySets.load(), 0u) << "no notification raced the cycles";
   EXPECT_LT(growth, kGrowthPerCycleBound);
-}
-
-// The module's property watch must end, and a callback already running must
-// finish, before the module's fields go: a notification is held inside the
-// callback (without the service its property read waits out its time limit)
-// while the host takes the module down.
-TEST(Lifecycle, APropertyCallbackInProgressEndsBeforeTheModuleIsTakenDown) {
-  Watchdog watchdog;
-  KilnRun run({L"stress_lifecycle"});
-  ASSERT_TRUE(run.ready());
-  // A module of its own log group shows the order: the callback's failed read, then the worker's end.
-  watchdog.step(1, "a module for the held notification");
-  Kiln::ModuleConfig held = run.firewallConfig();
-  held.logGroup = L"stress_lifecycle_held";
-  const std::wstring folder = logDirectory(held.logGroup, L"TarnModule");
-  for (const wchar_t* file : {L"TarnModule000.log", L"TarnModule001.log", L"TarnModule002.log"})
-    DeleteFileW((folder + file).c_str());  // this run's lines only
-  writeLogIni(folder, L"Severity=1\n");
-  // The property exists, so that the only failed read is the held one.
-  ASSERT_TRUE(run.probe().ask(L"SETTINGS_MANAGER_SET_PROPERTY",
-                              L"{\"name\":\"Core.Protection.IgnoreFirewall\",\"value\":\"{}\"}",
-                              kPatienceMs));
-  ASSERT_TRUE(run.host().modules().unload(kFirewall, L"test"));
-  ASSERT_TRUE(run.host().modules().load(held));
-  ASSERT_TRUE(run.host().modules().unload(L"SettingsManager", L"test"));
-  const size_t from = run.probe().mark();
-  run.probe().publish(L"SETTINGS_MANAGER_PROPERTY_SET", L"{\"name\":\"Core.Protection.IgnoreFirewall\"}");
-  ASSERT_TRUE(run.probe().waitFor(L"SETTINGS_MANAGER_GET_PROPERTY", from, nullptr, kPatienceMs))
-      << "the module did not take the notification up";
-  watchdog.step(1, "taking the module down while its property callback waits");
-  ASSERT_TRUE(run.host().modules().unload(kFirewall, L"held"));
-  watchdog.step(1, "reading the held module's log");
-  const std::vector<std::wstring> lines = readLogFolder(folder);
-  const auto at = [&](const wchar_t* text) {
-    return std::find_if(lines.begin(), lines.end(),
-                        [&](const std::wstring& line) { return line.find(text) != std::wstring::npos; });
-  };
-  const auto readFailed = at(L"Error: failed to retrieve property 'Core.Protection.IgnoreFirewall' value.");
-  EXPECT_TRUE(readFailed < at(L"process_message_queue() end of function"))
-      << "the property callback ran on after the module was taken down";
-  watchdog.step(1, "the host's end");
 }
 
 }  // namespace
