@@ -137,6 +137,22 @@ TEST_F(FirewallMessages, StateRequestsAreAnsweredWithTheirReply) {
   }
 }
 
+TEST_F(FirewallMessages, HipsStateAnswersExactlyUnderHipsStatus) {
+  const struct {
+    bool enabled;
+    const wchar_t* payload;
+  } cases[] = {{true, L"{\"hips.enabled\":true}"}, {false, L"{\"hips.enabled\":false}"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.enabled);
+    ASSERT_TRUE(setHips(c.enabled));
+    Kiln::SeenMessage reply;
+    ASSERT_TRUE(run.probe().ask(kHipsState, L"", kPatienceMs, &reply)) << "no reply reached the requester";
+    EXPECT_EQ(kHipsStatus, reply.name);
+    EXPECT_EQ(c.payload, reply.payload);
+    EXPECT_EQ(kFirewall, reply.sender);
+  }
+}
+
 TEST_F(FirewallMessages, IgnoreFirewallPropertyShowsAsOffByUser) {
   for (const bool ignore : {true, false}) {
     SCOPED_TRACE(ignore);
