@@ -115,11 +115,11 @@ inline Ledra::MessageHeader replyHeader(const Ledra::MessageHeader& request, con
   return header;
 }
 
-// One handle on the bus, released with its subscriptions when it goes.
+// One handle on the bus (null without a table), released with its subscriptions when it goes.
 class BusHandle {
  public:
   explicit BusHandle(const Ledra::BusFunctions* table) : table_(table) {
-    if (table_->create(&handle_) != 0) handle_ = nullptr;
+    if (table_ == nullptr || table_->create(&handle_) != 0) handle_ = nullptr;
   }
   ~BusHandle() {
     if (handle_ != nullptr) table_->release(handle_);
