@@ -40,9 +40,6 @@ struct Values {
     return v;
   }
   static Ledra::ScopedVariant Int(long value) { return Ledra::ScopedVariant(value); }
-  static Ledra::ScopedVariant UInt(unsigned long value) {
-    return Ledra::ScopedVariant(static_cast<long>(value), VT_UI4);
-  }
   static Ledra::ScopedVariant Text(const wchar_t* value) { return Ledra::ScopedVariant(value); }
   static Ledra::ScopedVariant Ids(const std::vector<long>& ids) {
     Ledra::ScopedSafeArray array(::SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(ids.size())));
