@@ -38,7 +38,7 @@ std::wstring Lower(std::wstring text) {
 using ServerTest = KitTest;
 
 TEST_F(ServerTest, RegistersAndUnregistersEveryCoclassAsBothThreadedInprocServer) {
-  const std::wstring dll = Lower(BinFolder() + L"\\BxFWConfig.dll");
+  const std::wstring dll = Lower(besideThisProgram(L"BxFWConfig.dll"));
   for (const Coclass& coclass : kCoclasses) {
     SCOPED_TRACE(coclass.name);
     EXPECT_EQ(Lower(ReadText(ServerKey(*coclass.clsid), nullptr)), dll);
@@ -87,6 +87,7 @@ TEST_F(ServerTest, ClassObjectAnswersBothFactoryInterfacesAndIUnknownOnly) {
   ComPtr<IBxFWSettings> wrong;
   EXPECT_EQ(factory2->CreateInstance(IID_IBxFWSettings, &wrong), E_NOINTERFACE);
   EXPECT_EQ(wrong, nullptr);
+  EXPECT_EQ(helper->IsAdmin(nullptr), E_POINTER);
 }
 
 TEST_F(ServerTest, CanUnloadOnlyWhenNoObjectLives) {
@@ -108,24 +109,23 @@ TEST_F(ServerTest, StateSurvivesUnloadAndLivesInTheConfiguredFile) {
   long result = -1;
   {
     ComPtr<IBxFWSettings> settings = Settings();
-    FakeBag bag;
+    Bag bag;
     ASSERT_HRESULT_SUCCEEDED(settings->SetSecurityLevel(Values::Int(3).get(), bag.desc(), &result));
     ASSERT_EQ(result, 0);
   }
   ::CoFreeUnusedLibrariesEx(0, 0);
   EXPECT_NE(ReadWholeFile(stateFile_).find("security\t3"), std::string::npos);
 
-  FakeBag bag;
+  Bag bag;
   ASSERT_HRESULT_SUCCEEDED(Settings()->GetSecurityLevel(bag.desc(), &result));
   ASSERT_EQ(result, 0);
-  ASSERT_NE(bag.Find(L"Level"), nullptr);
-  EXPECT_EQ(bag.Find(L"Level")->lVal, 3);
+  EXPECT_EQ(bag.Get(L"Level").get().lVal, 3);
 
   // Another state file is another model: it starts at the defaults.
   UseStateFile(stateFile_ + L".other.txt");
-  FakeBag fresh;
+  Bag fresh;
   ASSERT_HRESULT_SUCCEEDED(Settings()->GetSecurityLevel(fresh.desc(), &result));
-  EXPECT_EQ(fresh.Find(L"Level")->lVal, 1);
+  EXPECT_EQ(fresh.Get(L"Level").get().lVal, 1);
 }
 
 TEST_F(ServerTest, UnreadableStateFileFailsOperationsInsteadOfLosingIt) {
@@ -134,7 +134,7 @@ TEST_F(ServerTest, UnreadableStateFileFailsOperationsInsteadOfLosingIt) {
   std::fputs("BxFWConfig model 1\nsecurity\tthree\n", file);
   std::fclose(file);
   long result = 0;
-  FakeBag bag;
+  Bag bag;
   ASSERT_HRESULT_SUCCEEDED(Settings()->GetSecurityLevel(bag.desc(), &result));
   EXPECT_NE(result & 0x1FFFF, 0);
   ASSERT_HRESULT_SUCCEEDED(Settings()->SetSecurityLevel(Values::Int(2).get(), bag.desc(), &result));

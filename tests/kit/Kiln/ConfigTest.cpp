@@ -21,7 +21,9 @@ TEST(KilnConfig, ReadsModulesInOrderWithTheirSettingsAndEntry) {
       L"initialize = InitializeModule\n"
       L"second_name = extra\n"
       L"set Tarn.IdleUnloadMilliseconds = 1500\n"
-      L"set A.B = x = y\n";
+      L"set A.B = x = y\n"
+      L"[registry]\n"
+      L"SOFTWARE\\Brenix\\FirewallKit\\StateFile = $(Work)\\m.txt\n";
   std::vector<ConfigProblem> problems;
   const HostConfig config = parseConfig(text, {{L"Work", L"Z:\\w"}}, problems);
   EXPECT_TRUE(problems.empty());
@@ -43,18 +45,10 @@ TEST(KilnConfig, ReadsModulesInOrderWithTheirSettingsAndEntry) {
   EXPECT_EQ(tarn.settings[0].second, L"1500");
   EXPECT_EQ(tarn.settings[1].first, L"A.B");
   EXPECT_EQ(tarn.settings[1].second, L"x = y");
-}
-
-TEST(KilnConfig, SplitsRegistryLinesIntoKeyValueAndData) {
-  std::vector<ConfigProblem> problems;
-  const HostConfig config = parseConfig(
-      L"[registry]\nSOFTWARE\\Brenix\\FirewallKit\\StateFile = C:\\m.txt\nNoKey = 1\n", {}, problems);
   ASSERT_EQ(config.registry.size(), 1u);
   EXPECT_EQ(config.registry[0].key, L"SOFTWARE\\Brenix\\FirewallKit");
   EXPECT_EQ(config.registry[0].valueName, L"StateFile");
-  EXPECT_EQ(config.registry[0].data, L"C:\\m.txt");
-  ASSERT_EQ(problems.size(), 1u);
-  EXPECT_EQ(problems[0].line, 3u);
+  EXPECT_EQ(config.registry[0].data, L"Z:\\w\\m.txt");
 }
 
 TEST(KilnConfig, ReportsEveryBadLineWithItsNumberAndKeepsTheRest) {
@@ -69,12 +63,14 @@ TEST(KilnConfig, ReportsEveryBadLineWithItsNumberAndKeepsTheRest) {
       L"[module Tarn\n"                     // 8 unclosed header
       L"[module Other]\n"                   // 9
       L"initialize = InitializeModuleV3\n"  // 10 unknown entry
-      L"set Y = kept\n";                    // 11
+      L"set Y = kept\n"                     // 11
+      L"[registry]\n"                       // 12
+      L"NoKey = 1\n";                       // 13 a value without its key
   std::vector<ConfigProblem> problems;
   const HostConfig config = parseConfig(text, {}, problems);
   std::vector<unsigned> lines;
   for (const ConfigProblem& problem : problems) lines.push_back(problem.line);
-  EXPECT_EQ(lines, (std::vector<unsigned>{2, 4, 5, 6, 7, 8, 10}));
+  EXPECT_EQ(lines, (std::vector<unsigned>{2, 4, 5, 6, 7, 8, 10, 13}));
   EXPECT_NE(problems[1].text.find(L"Missing"), std::wstring::npos);
   ASSERT_EQ(config.modules.size(), 2u);
   EXPECT_TRUE(config.modules[0].settings.empty());

@@ -5,21 +5,18 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "bus/MessageBusClient.h"
-#include "include/BusLibrary.h"
 #include "include/ModuleFunctionTable.h"
 #include "include/ModuleStatus.h"
 #include "message/Message.h"
 #include "message/Reply.h"
 #include "settings/SettingsManagerClient.h"
 #include "module/SettingsRegistration.h"
+#include "tests/kit/KitBus.h"
 #include "tests/kit/SettingsManager/TempState.h"
 #include "wrappers/ScopedHandle.h"
 
@@ -29,51 +26,24 @@ namespace {
 using Ledra::SettingsManager;
 using Ledra::SettingsManagerClient;
 
+using Inbox = kit_test::Inbox<std::wstring>;
+
 const SettingsManager::Timeout kTimeout(10000);
-constexpr std::chrono::seconds kPatience(30);
 
 uint32_t noUnload(void*, const wchar_t*, void*) { return 0; }
-
-// An export as the function type it has (through void* so the compiler accepts the cast).
-template <typename Fn>
-Fn exportOf(HMODULE library, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
-
-// The bus library, loaded the way a host loads it, with one handle for the service.
-class HostBus {
- public:
-  HostBus() {
-    library_.reset(LoadLibraryW(L"MessageBus.dll"));
-    if (!library_) return;
-    auto create = exportOf<Ledra::BusCreateObjectFn>(library_.get(), "CreateObject");
-    table_ = create == nullptr ? nullptr : create(Ledra::kBusLibraryVersion);
-    if (table_ != nullptr && table_->create(&handle_) != 0) handle_ = nullptr;
-  }
-  ~HostBus() {
-    if (handle_ != nullptr) table_->release(handle_);
-  }
-  bool ready() const { return handle_ != nullptr; }
-  void* handle() const { return handle_; }
-  const Ledra::BusFunctions* table() const { return table_; }
-
- private:
-  Ledra::ScopedLibrary library_;
-  const Ledra::BusFunctions* table_ = nullptr;
-  void* handle_ = nullptr;
-};
 
 // One life of the service module: NewModule to DestroyModule.
 class ServiceModule {
  public:
-  ServiceModule(const Ledra::ModuleFunctionTable* table, const HostBus& bus, const std::wstring& stateFile)
+  ServiceModule(const Ledra::ModuleFunctionTable* table, const Ledra::BusFunctions* bus, void* busHandle,
+                const std::wstring& stateFile)
       : table_(table) {
     status_ = table_->newModule(&handle_, L"settingskit");
     if (status_ != 0) return;
     const wchar_t* names[] = {L"StateFile"};
     const wchar_t* values[] = {stateFile.c_str()};
     status_ = table_->initializeModuleV2(handle_, L"SettingsManager", L"", 1, names, values, nullptr,
-                                         noUnload, bus.handle(), bus.table());
+                                         noUnload, busHandle, bus);
     if (status_ == 0) status_ = table_->startModule(handle_);
   }
   ~ServiceModule() {
@@ -90,40 +60,18 @@ class ServiceModule {
   uint32_t status_ = Ledra::MODULE_STATUS_UNSUCCESSFUL;
 };
 
-// What arrives on bus threads; the test thread waits for it with a deadline.
-class Inbox {
- public:
-  void add(std::wstring item) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    items_.push_back(std::move(item));
-    changed_.notify_all();
-  }
-  bool waitFor(size_t count) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return changed_.wait_for(lock, kPatience, [&] { return items_.size() >= count; });
-  }
-  std::vector<std::wstring> items() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return items_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<std::wstring> items_;
-};
-
 class SettingsManagerDllTest : public ::testing::Test {
  protected:
   void SetUp() override {
     library_.reset(LoadLibraryW(L"SettingsManager.dll"));
     ASSERT_TRUE(library_) << "SettingsManager.dll not loadable: " << GetLastError();
-    auto create = exportOf<Ledra::ModuleCreateObjectFn>(library_.get(), "CreateObject");
+    auto create = kit_test::procAddress<Ledra::ModuleCreateObjectFn>(library_.get(), "CreateObject");
     ASSERT_NE(nullptr, create);
     table_ = create();
     ASSERT_NE(nullptr, table_);
-    ASSERT_TRUE(bus_.ready());
-    startService();
+    ASSERT_NE(nullptr, handle_.get());
+    service_ = std::make_unique<ServiceModule>(table_, bus_.table(), handle_.get(), state_.path());
+    ASSERT_EQ(0u, service_->status());
     client_ = std::make_unique<SettingsManagerClient>(std::make_shared<Ledra::MessageBusClient>());
   }
   void TearDown() override {
@@ -131,19 +79,11 @@ class SettingsManagerDllTest : public ::testing::Test {
     service_.reset();
   }
 
-  void startService() {
-    service_ = std::make_unique<ServiceModule>(table_, bus_, state_.path());
-    ASSERT_EQ(0u, service_->status());
-  }
-  void restartService() {
-    service_.reset();
-    startService();
-  }
-
   TempState state_;
   Ledra::ScopedLibrary library_;
   const Ledra::ModuleFunctionTable* table_ = nullptr;
-  HostBus bus_;
+  kit_test::LoadedBus bus_;
+  kit_test::BusHandle handle_{bus_.table()};
   std::unique_ptr<ServiceModule> service_;
   std::unique_ptr<SettingsManagerClient> client_;
 };
@@ -224,22 +164,6 @@ TEST_F(SettingsManagerDllTest, SubscribersHearOfWritesAndRemovals) {
   EXPECT_EQ(1u, notifySet.items().size());  // ... the ended one, published just before, did not
 }
 
-TEST_F(SettingsManagerDllTest, PersistentPropertiesSurviveARestartAndVolatileOnesDoNot) {
-  ASSERT_TRUE(client_->setProperty(L"Life.Persistent", 7u, kTimeout));
-  ASSERT_TRUE(client_->setVolatileProperty(L"Life.Volatile", 8u, kTimeout));
-  unsigned int value = 0;
-  ASSERT_TRUE(client_->getProperty(L"Life.Volatile", value, kTimeout));
-  EXPECT_EQ(8u, value);
-
-  restartService();
-
-  value = 0;
-  ASSERT_TRUE(client_->getProperty(L"Life.Persistent", value, kTimeout));
-  EXPECT_EQ(7u, value);
-  std::wstring text;
-  EXPECT_FALSE(client_->getProperty(L"Life.Volatile", text, kTimeout));
-}
-
 TEST_F(SettingsManagerDllTest, MalformedRequestGetsAReplyWithStatusFalse) {
   Ledra::MessageBusClient raw;
   std::shared_ptr<Ledra::Reply> reply;
@@ -250,16 +174,14 @@ TEST_F(SettingsManagerDllTest, MalformedRequestGetsAReplyWithStatusFalse) {
   EXPECT_EQ(L"{\"status\":false}", reply->getMessage()->getPayload());
 }
 
-TEST_F(SettingsManagerDllTest, GetInstanceGivesAWorkingClientOnTheProcessBus) {
+TEST_F(SettingsManagerDllTest, GetInstanceAndTheRegisteredClientReachTheServiceOnTheProcessBus) {
   std::unique_ptr<SettingsManager> instance = SettingsManagerClient::getInstance();
   ASSERT_NE(nullptr, instance);
   ASSERT_TRUE(instance->setProperty(L"Instance.A", 5ll, kTimeout));
   long long value = 0;
   ASSERT_TRUE(client_->getProperty(L"Instance.A", value, kTimeout));
   EXPECT_EQ(5ll, value);
-}
 
-TEST_F(SettingsManagerDllTest, RegistrationPutsOneClientUnderBothTypes) {
   Basalt::IOCContainer container;
   Ledra::registerSettingsManager(container);
   const auto asInterface = container.resolve<SettingsManager>();
@@ -267,7 +189,6 @@ TEST_F(SettingsManagerDllTest, RegistrationPutsOneClientUnderBothTypes) {
   ASSERT_NE(nullptr, asInterface);
   EXPECT_EQ(asInterface.get(), static_cast<SettingsManager*>(asClient.get()));
   EXPECT_EQ(1u, container.registrationCount<SettingsManager>());
-  // The registered client has a bus of its own and reaches the service.
   ASSERT_TRUE(asInterface->setProperty(L"Registered.A", L"yes", kTimeout));
   std::wstring text;
   ASSERT_TRUE(client_->getProperty(L"Registered.A", text, kTimeout));

@@ -59,12 +59,6 @@ TEST_F(SettingsServiceTest, WriteIsAnsweredStoredAndAnnouncedTwice) {
   EXPECT_EQ(L"{\"name\":\"A.b\",\"status\":true,\"value\":\"1\"}", afterRestart(L"A.b"));
 }
 
-TEST_F(SettingsServiceTest, ReadOfAnUnknownPropertyAnswersFalse) {
-  const Answer get = ask(L"SETTINGS_MANAGER_GET_PROPERTY", L"{\"name\":\"Nope\"}");
-  EXPECT_EQ(L"{\"name\":\"Nope\",\"status\":false,\"value\":\"\"}", get.reply);
-  EXPECT_TRUE(get.notifications.empty());
-}
-
 TEST_F(SettingsServiceTest, VolatilePropertiesStayOutOfTheStateFile) {
   ask(L"SETTINGS_MANAGER_SET_PROPERTY", L"{\"name\":\"Keep\",\"value\":\"k\",\"volatile\":false}");
   ask(L"SETTINGS_MANAGER_SET_PROPERTY", L"{\"name\":\"Gone\",\"value\":\"g\",\"volatile\":false}");
@@ -147,13 +141,15 @@ TEST_F(SettingsServiceTest, PrefixEntriesSelectByTheStartOfTheName) {
   EXPECT_EQ(L"{\"name\":\"P.x\",\"status\":false,\"value\":\"\"}", afterRestart(L"P.x"));
 }
 
-TEST_F(SettingsServiceTest, MalformedRequestsAreAnsweredWithStatusFalse) {
+TEST_F(SettingsServiceTest, UnknownNamesAndMalformedRequestsAreAnsweredWithStatusFalseAndAnnounceNothing) {
   struct Case {
     const wchar_t* name;
     const wchar_t* payload;
     const wchar_t* reply;
   };
   const Case cases[] = {
+      {L"SETTINGS_MANAGER_GET_PROPERTY", L"{\"name\":\"Nope\"}",
+       L"{\"name\":\"Nope\",\"status\":false,\"value\":\"\"}"},
       {L"SETTINGS_MANAGER_SET_PROPERTY", L"not json", L"{\"status\":false}"},
       {L"SETTINGS_MANAGER_SET_PROPERTY", L"{\"value\":\"1\"}", L"{\"status\":false}"},
       {L"SETTINGS_MANAGER_SET_PROPERTY", L"{\"name\":\"M\",\"value\":1}",
