@@ -7,45 +7,19 @@
 #include <windows.h>
 
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <vector>
 
 #include "bus/MessageBusClient.h"
 #include "include/ModuleStatus.h"
 #include "message/Message.h"
 #include "message/Reply.h"
+#include "tests/support/Inbox.h"
 #include "include/ModuleException.h"
 
 namespace Ledra {
 namespace {
 
-constexpr std::chrono::seconds kPatience(30);
-
-// Collects what arrives on the bus's threads; the test thread waits on it.
-template <typename T>
-class Inbox {
- public:
-  void add(T item) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    items_.push_back(std::move(item));
-    arrived_.notify_all();
-  }
-  // True once at least count items arrived.
-  bool waitFor(size_t count) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return arrived_.wait_for(lock, kPatience, [&] { return items_.size() >= count; });
-  }
-  std::vector<T> items() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return items_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable arrived_;
-  std::vector<T> items_;
-};
+using tarn_test::Inbox;
 
 MessageBus::Callback collect(Inbox<std::shared_ptr<Message>>& inbox) {
   return [&inbox](std::shared_ptr<Message> message) -> unsigned long {

@@ -7,22 +7,19 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <iterator>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "include/BusLibrary.h"
 #include "include/MessageHeader.h"
+#include "tests/support/Inbox.h"
 #include "wrappers/ScopedHandle.h"
 
 namespace kit_test {
-
-constexpr auto kPatience = std::chrono::seconds(30);
 
 // An export of `module` as its own function type (through the generic function
 // type, which every function pointer converts to); null when missing.
@@ -37,35 +34,8 @@ inline std::wstring besideThisProgram(const wchar_t* file) {
   return program.substr(0, program.find_last_of(L"\\/") + 1) + file;
 }
 
-// What arrives on other threads, in arrival order.
-template <typename T>
-class Inbox {
- public:
-  void add(T item) {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      items_.push_back(std::move(item));
-    }
-    changed_.notify_all();
-  }
-  // True once at least `count` items arrived.
-  bool waitFor(size_t count) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return changed_.wait_for(lock, kPatience, [&] { return items_.size() >= count; });
-  }
-  std::vector<T> items() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return items_;
-  }
-  size_t count() { return items().size(); }
+using tarn_test::Inbox;
 
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<T> items_;
-};
-
-// A one-shot gate that threads wait on.
 struct Latch : Inbox<bool> {
   void open() { add(true); }
   bool wait() { return waitFor(1); }
