@@ -4,7 +4,6 @@
 // the bus would (exact names, and patterns matched against the whole name).
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <regex>
 #include <string>
@@ -39,6 +38,8 @@ class FakeReply : public Ledra::Reply {
 
 class FakeBus : public Ledra::MessageBus {
  public:
+  using MessagePtr = std::shared_ptr<Ledra::Message>;
+  using ReplyPtr = std::shared_ptr<Ledra::Reply>;
   struct Request {
     std::wstring name, sender, payload;
     Timeout timeout;
@@ -49,27 +50,24 @@ class FakeBus : public Ledra::MessageBus {
     Callback callback;
   };
 
-  // What the next requests get: the bus's result, then the reply's status and
-  // payload. The responder, when set, makes the payload from the request's.
+  // What the next requests get: the bus's result, then the reply's status and payload.
   unsigned long requestResult = 0;
   uint32_t replyStatus = Ledra::kReplyArrived;
   std::wstring replyPayload;
-  std::function<std::wstring(const std::wstring& requestPayload)> responder;
   unsigned long subscribeResult = 0;
   unsigned long unsubscribeResult = 0;
 
   std::vector<Request> requests;
   std::vector<Subscription> subscriptions;
   std::vector<std::wstring> unsubscribed;
-  int otherCalls = 0;  // publishes and the other request forms: the client never uses them
+  int otherCalls = 0;
 
-  unsigned long request(const std::shared_ptr<Ledra::Message>& message, std::shared_ptr<Ledra::Reply>& reply,
-                        const Timeout& timeout) override {
+  unsigned long request(const MessagePtr& message, ReplyPtr& reply, const Timeout& timeout) override {
     if (!message) return Ledra::MODULE_STATUS_INVALID_PARAMETER;
     requests.push_back({message->getName(), message->getSender(), message->getPayload(), timeout});
     if (requestResult != 0) return requestResult;
-    const std::wstring payload = responder ? responder(message->getPayload()) : replyPayload;
-    reply = std::make_shared<FakeReply>(replyStatus, Ledra::Message::create(L"Reply", L"service", payload));
+    reply =
+        std::make_shared<FakeReply>(replyStatus, Ledra::Message::create(L"Reply", L"service", replyPayload));
     return 0;
   }
   unsigned long subscribe(const std::wstring& name, const std::wstring& alias, Callback callback) override {
@@ -106,19 +104,12 @@ class FakeBus : public Ledra::MessageBus {
     return results;
   }
 
-  unsigned long publish(const std::shared_ptr<Ledra::Message>&) override { return other(); }
-  unsigned long publishVariant(const std::shared_ptr<Ledra::Message>&) override { return other(); }
-  unsigned long request(const std::shared_ptr<Ledra::Message>&, ReplyCallback, const Timeout&) override {
-    return other();
-  }
-  unsigned long requestVariant(const std::shared_ptr<Ledra::Message>&, ReplyCallback,
-                               const Timeout&) override {
-    return other();
-  }
-  unsigned long requestVariant(const std::shared_ptr<Ledra::Message>&, std::shared_ptr<Ledra::Reply>&,
-                               const Timeout&) override {
-    return other();
-  }
+  // The forms the client never uses.
+  unsigned long publish(const MessagePtr&) override { return other(); }
+  unsigned long publishVariant(const MessagePtr&) override { return other(); }
+  unsigned long request(const MessagePtr&, ReplyCallback, const Timeout&) override { return other(); }
+  unsigned long requestVariant(const MessagePtr&, ReplyCallback, const Timeout&) override { return other(); }
+  unsigned long requestVariant(const MessagePtr&, ReplyPtr&, const Timeout&) override { return other(); }
   unsigned long subscribeInSession(const std::wstring&, const std::wstring&, Callback) override {
     return other();
   }
