@@ -1,11 +1,12 @@
 #include "message/JSONParser.h"
 
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "tests/wrappers/TempFolder.h"
 
 namespace Ledra {
 namespace {
@@ -171,42 +172,23 @@ TEST(JSONParserTest, ArraySettersReplaceTheMemberAndSkipNullEntries) {
   EXPECT_EQ(parser.toString(), L"{}");
 }
 
-// A real file in the temporary folder, removed again at the end.
-class TempFile {
- public:
-  TempFile() {
-    wchar_t folder[MAX_PATH] = {};
-    wchar_t path[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, folder);
-    GetTempFileNameW(folder, L"msg", 0, path);
-    m_path = path;
-  }
-  ~TempFile() { DeleteFileW(m_path.c_str()); }
-  FILE* open(const wchar_t* mode) const { return _wfopen(m_path.c_str(), mode); }
-
- private:
-  std::wstring m_path;
-};
-
 TEST(JSONParserTest, FileRoundTripWritesByteOrderMarkAndLittleEndianUnits) {
-  TempFile file;
+  const tarn_test::TempFolder folder;
+  const std::wstring path = folder.path() + L"\\doc.json";
+  const auto open = [&path](const wchar_t* mode) { return _wfopen(path.c_str(), mode); };
   JSONParser written = parsed(L"{\"name\":\"\u00e9t\u00e9 \u6f22\",\"n\":[1]}");
-  FILE* out = file.open(L"wb");
+  FILE* out = open(L"wb");
   ASSERT_NE(out, nullptr);
   EXPECT_TRUE(written.writeFile(out));
   fclose(out);
 
-  FILE* raw = file.open(L"rb");
-  ASSERT_NE(raw, nullptr);
-  unsigned char bytes[8] = {};
-  const size_t count = fread(bytes, 1, sizeof(bytes), raw);
-  fclose(raw);
-  ASSERT_EQ(count, sizeof(bytes));
-  const unsigned char expected[8] = {0xFF, 0xFE, '{', 0, '"', 0, 'n', 0};
-  EXPECT_EQ(std::vector<unsigned char>(bytes, bytes + 8), std::vector<unsigned char>(expected, expected + 8));
-
-  FILE* in = file.open(L"rb");
+  FILE* in = open(L"rb");
   ASSERT_NE(in, nullptr);
+  unsigned char bytes[8] = {};
+  ASSERT_EQ(fread(bytes, 1, sizeof(bytes), in), sizeof(bytes));
+  EXPECT_EQ(std::vector<unsigned char>(bytes, bytes + 8),
+            (std::vector<unsigned char>{0xFF, 0xFE, '{', 0, '"', 0, 'n', 0}));
+  rewind(in);
   JSONParser read;
   EXPECT_TRUE(read.parseFile(in));
   fclose(in);
@@ -218,14 +200,14 @@ TEST(JSONParserTest, FileRoundTripWritesByteOrderMarkAndLittleEndianUnits) {
   // Without a byte-order mark the units are read just the same; a longer
   // text crosses the 256-byte buffer.
   std::wstring longText = L"{\"k\":\"" + std::wstring(400, L'z') + L"\"}";
-  FILE* plain = file.open(L"wb");
+  FILE* plain = open(L"wb");
   ASSERT_NE(plain, nullptr);
   for (wchar_t unit : longText) {
     fputc(unit & 0xFF, plain);
     fputc(unit >> 8, plain);
   }
   fclose(plain);
-  in = file.open(L"rb");
+  in = open(L"rb");
   ASSERT_NE(in, nullptr);
   EXPECT_TRUE(read.parseFile(in));
   fclose(in);

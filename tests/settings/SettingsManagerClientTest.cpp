@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <string>
@@ -94,39 +95,6 @@ TEST_F(SettingsClientTest, WritesEveryValueTypeAsTextAndSaysWhetherItIsVolatile)
   }
 }
 
-TEST_F(SettingsClientTest, RequestsGoOutWithTheModuleAsSenderAndTheCallersTimeout) {
-  storedText(L"1");
-  std::wstring text;
-  client.setProperty(L"P", 1, kTimeout);
-  client.getProperty(L"P", text, kTimeout);
-  client.removeProperty(L"P", kTimeout);
-  SettingsManager::PropertyMap out;
-  client.getProperties({L"P"}, out, kTimeout);
-  client.getPropertiesByPrefix(L"P", out, kTimeout);
-  client.setProperties({{L"P", L"1"}}, kTimeout);
-  client.removeProperties({L"P"}, kTimeout);
-  client.removePropertiesByPrefix(L"P", kTimeout);
-
-  const std::wstring ownName = Ledra::Message::create(L"x", L"", L"")->getSender();
-  ASSERT_FALSE(ownName.empty());
-  const std::vector<std::wstring> names = {L"SETTINGS_MANAGER_SET_PROPERTY",
-                                           L"SETTINGS_MANAGER_GET_PROPERTY",
-                                           L"SETTINGS_MANAGER_REMOVE_PROPERTY",
-                                           L"SettingsManager.GetProperties.Request",
-                                           L"SettingsManager.GetProperties.Request",
-                                           L"SettingsManager.SetProperties.Request",
-                                           L"SettingsManager.RemoveProperties.Request",
-                                           L"SettingsManager.RemoveProperties.Request"};
-  ASSERT_EQ(names.size(), bus->requests.size());
-  for (size_t i = 0; i < names.size(); ++i) {
-    EXPECT_EQ(names[i], bus->requests[i].name);
-    EXPECT_EQ(ownName, bus->requests[i].sender);
-    EXPECT_EQ(kTimeout, bus->requests[i].timeout);
-  }
-  EXPECT_EQ(L"{\"name\":\"P\"}", bus->requests[1].payload);
-  EXPECT_EQ(0, bus->otherCalls);  // only the reply-handle form of request
-}
-
 // --- reads and conversions ---
 
 // A read of P into an output holding `start`: true when it leaves `expected`
@@ -179,6 +147,25 @@ TEST_F(SettingsClientTest, ConvertsStoredTextOrLeavesTheOutputAndLogsWhy) {
 
 // --- failures ---
 
+// Each operation on P, false when it failed and changed nothing.
+const Call set = [](SettingsManager& s) { return s.setProperty(L"P", 1, kTimeout); };
+const Call get = [](SettingsManager& s) {
+  std::wstring text = L"kept";
+  return s.getProperty(L"P", text, kTimeout) || text != L"kept";
+};
+const Call remove = [](SettingsManager& s) { return s.removeProperty(L"P", kTimeout); };
+const Call getList = [](SettingsManager& s) {
+  SettingsManager::PropertyMap out;
+  return s.getProperties({L"P"}, out, kTimeout).at(L"P") || !out.empty();
+};
+const Call getPrefix = [](SettingsManager& s) {
+  SettingsManager::PropertyMap out;
+  return s.getPropertiesByPrefix(L"P", out, kTimeout) || !out.empty();
+};
+const Call setList = [](SettingsManager& s) { return s.setProperties({{L"P", L"1"}}, kTimeout).at(L"P"); };
+const Call removeList = [](SettingsManager& s) { return s.removeProperties({L"P"}, kTimeout).at(L"P"); };
+const Call removePrefix = [](SettingsManager& s) { return s.removePropertiesByPrefix(L"P", kTimeout); };
+
 // Every call of `calls`, each whatever the others answered; true when any succeeded.
 Call each(std::vector<Call> calls) {
   return [calls](SettingsManager& s) {
@@ -189,24 +176,6 @@ Call each(std::vector<Call> calls) {
 }
 
 TEST_F(SettingsClientTest, EachFailureAnswersFalseAndLogsItsLinesWithTheirSeverity) {
-  const Call set = [](SettingsManager& s) { return s.setProperty(L"P", 1, kTimeout); };
-  const Call get = [](SettingsManager& s) {
-    std::wstring text = L"kept";
-    return s.getProperty(L"P", text, kTimeout) || text != L"kept";
-  };
-  const Call remove = [](SettingsManager& s) { return s.removeProperty(L"P", kTimeout); };
-  const Call getList = [](SettingsManager& s) {
-    SettingsManager::PropertyMap out;
-    return s.getProperties({L"P"}, out, kTimeout).at(L"P") || !out.empty();
-  };
-  const Call getPrefix = [](SettingsManager& s) {
-    SettingsManager::PropertyMap out;
-    return s.getPropertiesByPrefix(L"P", out, kTimeout) || !out.empty();
-  };
-  const Call setList = [](SettingsManager& s) { return s.setProperties({{L"P", L"1"}}, kTimeout).at(L"P"); };
-  const Call removeList = [](SettingsManager& s) { return s.removeProperties({L"P"}, kTimeout).at(L"P"); };
-  const Call removePrefix = [](SettingsManager& s) { return s.removePropertiesByPrefix(L"P", kTimeout); };
-
   const std::wstring noStatus = L"Failed to read settings manager response status.";
   const std::wstring mismatch = L"Response property name (Other) does not match expected property name (P).";
   const std::wstring unknown = L"Property list request failed on wait() with unknown error.";
@@ -309,6 +278,29 @@ TEST_F(SettingsClientTest, EachFailureAnswersFalseAndLogsItsLinesWithTheirSeveri
     EXPECT_FALSE(c.call(client));
     EXPECT_EQ(c.lines, logged(log));
   }
+}
+
+TEST_F(SettingsClientTest, RequestsGoOutWithTheModuleAsSenderAndTheCallersTimeout) {
+  storedText(L"1");
+  each({set, get, remove, getList, getPrefix, setList, removeList, removePrefix})(client);
+  const std::wstring ownName = Ledra::Message::create(L"x", L"", L"")->getSender();
+  ASSERT_FALSE(ownName.empty());
+  const wchar_t* names[] = {L"SETTINGS_MANAGER_SET_PROPERTY",
+                            L"SETTINGS_MANAGER_GET_PROPERTY",
+                            L"SETTINGS_MANAGER_REMOVE_PROPERTY",
+                            L"SettingsManager.GetProperties.Request",
+                            L"SettingsManager.GetProperties.Request",
+                            L"SettingsManager.SetProperties.Request",
+                            L"SettingsManager.RemoveProperties.Request",
+                            L"SettingsManager.RemoveProperties.Request"};
+  ASSERT_EQ(std::size(names), bus->requests.size());
+  for (size_t i = 0; i < std::size(names); ++i) {
+    EXPECT_EQ(names[i], bus->requests[i].name);
+    EXPECT_EQ(ownName, bus->requests[i].sender);
+    EXPECT_EQ(kTimeout, bus->requests[i].timeout);
+  }
+  EXPECT_EQ(L"{\"name\":\"P\"}", bus->requests[1].payload);
+  EXPECT_EQ(0, bus->otherCalls);  // only the reply-handle form of request
 }
 
 // --- lists ---
