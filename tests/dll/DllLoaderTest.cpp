@@ -61,7 +61,7 @@ TEST(DllLoader, RefusesMissingHandlePointerWithoutTouchingTheSystem) {
       {L"Warning", L"Invalid pHandle specified. Exiting.", L"DllLoader", L"Ledra::DllLoader::loadDLL"}));
 }
 
-TEST(DllLoader, TakesLibraryAlreadyInTheProcessWithoutLoadingIt) {
+TEST(DllLoader, TakesLibraryAlreadyInTheProcessWithoutLoadingItAndFreesThroughTheSystem) {
   auto api = std::make_shared<FakeDllAPI>();
   api->alreadyLoaded = true;
   Ledra::DllLoader loader(api);
@@ -71,6 +71,8 @@ TEST(DllLoader, TakesLibraryAlreadyInTheProcessWithoutLoadingIt) {
   EXPECT_EQ(api->lastFlags, 0u);  // flags 0: the reference count rises
   EXPECT_EQ(api->handleQueries, (std::vector<std::wstring>{L"C:\\x\\lib.dll"}));
   EXPECT_TRUE(api->loads.empty());
+  EXPECT_TRUE(loader.freeLibrary(module));
+  EXPECT_EQ(api->frees, (std::vector<HMODULE>{fakeModule()}));
 }
 
 TEST(DllLoader, LoadsOtherwiseAndReportsFailuresByStatusName) {
@@ -107,13 +109,6 @@ TEST(DllLoader, MissingOrFailingLookupGivesNullAndIsLogged) {
   api->throwOnLookup = true;
   EXPECT_EQ(loader.getProcAddress(fakeModule(), "Known"), nullptr);
   EXPECT_EQ(log.count({L"Warning", L"getProcAddress was unsuccessful in finding the handle's address"}), 2u);
-}
-
-TEST(DllLoader, FreesThroughTheSystemLayer) {
-  auto api = std::make_shared<FakeDllAPI>();
-  Ledra::DllLoader loader(api);
-  EXPECT_TRUE(loader.freeLibrary(fakeModule()));
-  EXPECT_EQ(api->frees, (std::vector<HMODULE>{fakeModule()}));
 }
 
 }  // namespace

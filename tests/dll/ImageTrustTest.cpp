@@ -105,23 +105,29 @@ TEST(ImageTrust, ChecksAFailingFileEveryTimeAndKeepsNothing) {
 
 TEST(ImageTrust, LoadsOnlyAbsolutePaths) {
   Ledra::ImageTrust trust;
-  const std::wstring refused[] = {L"TarnTestLib.dll", L".\\TarnTestLib.dll", L"$(App.Folder)TarnTestLib.dll",
-                                  L"\\TarnTestLib.dll", L"C:TarnTestLib.dll"};
-  for (const std::wstring& path : refused) {
+  for (const std::wstring path :
+       {L"", L"TarnTestLib.dll", L".\\TarnTestLib.dll", L"$(App.Folder)TarnTestLib.dll", L"\\TarnTestLib.dll",
+        L"C:TarnTestLib.dll"}) {
     ::SetLastError(0);
     EXPECT_EQ(trust.loadLibrary(path), nullptr) << path;
-    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_BAD_PATHNAME)) << path;
+    EXPECT_EQ(::GetLastError(),
+              static_cast<DWORD>(path.empty() ? ERROR_INVALID_PARAMETER : ERROR_BAD_PATHNAME))
+        << path;
   }
   EXPECT_TRUE(Ledra::isAbsolutePath(L"C:\\folder\\x.dll"));
   EXPECT_TRUE(Ledra::isAbsolutePath(L"\\\\server\\share\\x.dll"));
 
   // Through the system layer: logged, answered as a failed load.
   const tarn_test::LogScope log;
-  HMODULE module = nullptr;
-  EXPECT_FALSE(Ledra::DllAPI().loadLibrary(L"$(Kiln.InstallDir)\\MessageBus.dll", &module));
-  EXPECT_EQ(module, nullptr);
-  EXPECT_TRUE(log.hasMessage(L"Refused to load $(Kiln.InstallDir)\\MessageBus.dll: not an absolute path."));
-  EXPECT_TRUE(log.hasMessage(L"LoadLibrary Failed. GLE: " + std::to_wstring(ERROR_BAD_PATHNAME)));
+  for (const std::wstring path : {L"", L"$(Kiln.InstallDir)\\MessageBus.dll"}) {
+    HMODULE module = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(1));
+    EXPECT_FALSE(Ledra::DllAPI().loadLibrary(path, &module)) << path;
+    EXPECT_EQ(module, nullptr) << path;
+  }
+  EXPECT_TRUE(log.has({L"Error", L"Refused to load $(Kiln.InstallDir)\\MessageBus.dll: not an absolute path.",
+                       L"DllAPI", L"Ledra::DllAPI::loadLibrary"}));
+  EXPECT_TRUE(log.has({L"Error", L"LoadLibrary Failed. GLE: 87", L"DllAPI"}));
+  EXPECT_TRUE(log.has({L"Error", L"LoadLibrary Failed. GLE: " + std::to_wstring(ERROR_BAD_PATHNAME)}));
 }
 
 TEST(ImageTrust, HoldsTheFileFromTheCheckUntilTheLoadHasReturned) {
