@@ -36,80 +36,51 @@ TEST(PathSearch, KeepsFoldersInTheOrderTheyWereAdded) {
   EXPECT_EQ(search.getSearchPaths(), (std::vector<std::wstring>{L"A", L"B", L"C", L"D"}));
 }
 
-TEST(PathSearch, FindsFirstFolderHoldingTheFileWithoutTrailingBackslash) {
+// Each folder is probed as folder + "\" + name, in order, until the first
+// hit, which is answered without a trailing backslash; a directory with the
+// file's name does not count. Each step is logged.
+TEST(PathSearch, FindsTheFirstFolderHoldingTheFileAndLogsEachProbe) {
   TempFolder temp;
   const std::wstring first = temp.addFolder(L"first");
   const std::wstring second = temp.addFolder(L"second");
-  temp.addFile(L"first\\only-first.dll");
-  temp.addFile(L"first\\both.dll");
-  temp.addFile(L"second\\both.dll");
-  temp.addFile(L"second\\only-second.dll");
-
+  for (const wchar_t* file : {L"first\\only-first.dll", L"first\\both.dll", L"second\\both.dll",
+                              L"second\\only-second.dll", L"second\\lib.dll"})
+    temp.addFile(file);
+  temp.addFolder(L"first\\lib.dll");
   Ledra::PathSearch search;
   search.addSearchPaths({first + L"\\", second});
-  const LogScope log;
   const struct {
     const wchar_t* file;
-    std::wstring folder;
-  } cases[] = {{L"only-first.dll", first}, {L"both.dll", first}, {L"only-second.dll", second}};
+    std::wstring folder;  // empty: not found
+  } cases[] = {{L"only-first.dll", first},
+               {L"both.dll", first},
+               {L"only-second.dll", second},
+               {L"lib.dll", second},
+               {L"nowhere.dll", L""}};
+  const std::wstring entering = L"Entering checkIfExists for ";
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const LogScope log;
     std::wstring folder = L"unchanged";
-    EXPECT_TRUE(search.findFilePath(c.file, folder)) << c.file;
-    EXPECT_EQ(folder, c.folder) << c.file;
+    EXPECT_EQ(search.findFilePath(c.file, folder), !c.folder.empty());
+    EXPECT_EQ(folder, c.folder.empty() ? L"unchanged" : c.folder);
+    std::vector<std::wstring> probes, expected = {first + L"\\\\" + c.file};
+    if (c.folder != first) expected.push_back(second + L"\\" + c.file);
+    for (const auto& line : log.lines())
+      if (line.severity == L"Normal" && line.message.compare(0, entering.size(), entering) == 0)
+        probes.push_back(line.message.substr(entering.size()));
+    EXPECT_EQ(probes, expected);
+    const size_t found = c.folder.empty() ? 0 : 1;
+    EXPECT_EQ(log.count({L"Normal", L"File exists", L"PathSearch", L"Ledra::PathSearch::checkIfExists"}),
+              found);
+    EXPECT_EQ(log.count({L"Warning", L"File does not exist.", L"PathSearch"}), probes.size() - found);
+    EXPECT_TRUE(log.has({L"Normal", L"Entering findFilePath for file " + std::wstring(c.file), L"PathSearch",
+                         L"Ledra::PathSearch::findFilePath"}));
+    EXPECT_TRUE(log.has(
+        found ? tarn_test::LogLine{L"Normal", L"File found at path " + c.folder + L". Returning success.",
+                                   L"PathSearch"}
+              : tarn_test::LogLine{L"Warning", L"File not found.", L"PathSearch"}));
   }
-  EXPECT_TRUE(log.has({L"Normal", L"File found at path " + first + L". Returning success.", L"PathSearch",
-                       L"Ledra::PathSearch::findFilePath"}));
-
-  std::wstring folder = L"unchanged";
-  EXPECT_FALSE(search.findFilePath(L"nowhere.dll", folder));
-  EXPECT_EQ(folder, L"unchanged");
-  EXPECT_TRUE(log.has({L"Warning", L"File not found.", L"PathSearch", L"Ledra::PathSearch::findFilePath"}));
-}
-
-TEST(PathSearch, DirectoryWithTheFilesNameDoesNotCount) {
-  TempFolder temp;
-  const std::wstring first = temp.addFolder(L"first");
-  const std::wstring second = temp.addFolder(L"second");
-  temp.addFolder(L"first\\lib.dll");
-  temp.addFile(L"second\\lib.dll");
-  Ledra::PathSearch search;
-  search.addSearchPaths({first, second});
-  std::wstring folder;
-  EXPECT_TRUE(search.findFilePath(L"lib.dll", folder));
-  EXPECT_EQ(folder, second);
-}
-
-// Records every probe; only the paths listed exist.
-class ProbingSearch : public Ledra::PathSearch {
- public:
-  bool checkIfExists(const std::wstring& path) override {
-    probes.push_back(path);
-    return path == existing;
-  }
-  std::wstring existing;
-  std::vector<std::wstring> probes;
-};
-
-TEST(PathSearch, ProbesFolderBackslashNameInOrderUntilTheFirstHit) {
-  ProbingSearch search;
-  search.addSearchPaths({L"C:\\a", L"C:\\b\\", L"C:\\c", L"C:\\d"});
-  search.existing = L"C:\\c\\x.dll";
-  std::wstring folder;
-  EXPECT_TRUE(search.findFilePath(L"x.dll", folder));
-  EXPECT_EQ(folder, L"C:\\c");
-  EXPECT_EQ(search.probes, (std::vector<std::wstring>{L"C:\\a\\x.dll", L"C:\\b\\\\x.dll", L"C:\\c\\x.dll"}));
-}
-
-TEST(PathSearch, CheckIfExistsLogsWhatItFinds) {
-  TempFolder temp;
-  const std::wstring file = temp.addFile(L"present.dll");
-  Ledra::PathSearch search;
-  const LogScope log;
-  EXPECT_TRUE(search.checkIfExists(file));
-  EXPECT_TRUE(log.has({L"Normal", L"Entering checkIfExists for " + file}));
-  EXPECT_TRUE(log.has({L"Normal", L"File exists", L"PathSearch", L"Ledra::PathSearch::checkIfExists"}));
-  EXPECT_FALSE(search.checkIfExists(temp.path() + L"\\absent.dll"));
-  EXPECT_TRUE(log.has({L"Warning", L"File does not exist."}));
 }
 
 }  // namespace

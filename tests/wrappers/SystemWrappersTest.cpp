@@ -14,56 +14,43 @@ namespace {
 
 using tarn_test::ScratchKey;
 
-TEST(RegistryApi, ReadsStringsOfBothTypesUpTo260Characters) {
+TEST(RegistryApi, ReadsStringsOfBothTypesUpTo260CharactersAndDwordsOrLeavesTheOutputAlone) {
   const ScratchKey key(L"wrappers");
   key.setText(L"plain", L"C:\\Kiln");
   key.setText(L"expand", L"%ProgramFiles%\\Kiln", REG_EXPAND_SZ);
   key.setText(L"longest", std::wstring(260, L'a'));
+  key.setText(L"toolong", std::wstring(261, L'a'));
   const std::wstring unterminated = L"abc";
   key.set(L"unterminated", REG_SZ, unterminated.c_str(), unterminated.size() * sizeof(wchar_t));
-
-  Ledra::RegistryAPI registry;
-  const struct {
-    const wchar_t* name;
-    std::wstring text;
-  } cases[] = {{L"plain", L"C:\\Kiln"},
-               {L"expand", L"%ProgramFiles%\\Kiln"},
-               {L"longest", std::wstring(260, L'a')},
-               {L"unterminated", L"abc"}};
-  for (const auto& c : cases) {
-    std::wstring out = L"before";
-    EXPECT_TRUE(registry.readString(key.path(), c.name, out)) << c.name;
-    EXPECT_EQ(out, c.text) << c.name;
-  }
-}
-
-TEST(RegistryApi, LeavesOutputAloneOnEveryFailure) {
-  const ScratchKey key(L"wrappers");
-  const DWORD number = 42;
-  key.set(L"number", REG_DWORD, &number, sizeof(number));
-  key.setText(L"text", L"x");
-  key.setText(L"toolong", std::wstring(261, L'a'));
+  key.setDword(L"number", 42);
+  const std::wstring missingKey = std::wstring(key.path()) + L"\\missing";
 
   Ledra::RegistryAPI registry;
   const struct {
     std::wstring key;
     const wchar_t* name;
-  } stringFailures[] = {{std::wstring(key.path()) + L"\\missing", L"text"},
-                        {key.path(), L"missing"},
-                        {key.path(), L"number"},
-                        {key.path(), L"toolong"}};
-  for (const auto& c : stringFailures) {
-    std::wstring out = L"before";
-    EXPECT_FALSE(registry.readString(c.key, c.name, out)) << c.name;
-    EXPECT_EQ(out, L"before") << c.name;
+    std::wstring text;  // read as a string; "before" when the read fails
+    DWORD number;       // read as a DWORD; 7 when the read fails
+  } cases[] = {
+      {key.path(), L"plain", L"C:\\Kiln", 7},
+      {key.path(), L"expand", L"%ProgramFiles%\\Kiln", 7},
+      {key.path(), L"longest", std::wstring(260, L'a'), 7},
+      {key.path(), L"unterminated", L"abc", 7},
+      {key.path(), L"toolong", L"before", 7},
+      {key.path(), L"number", L"before", 42},
+      {key.path(), L"missing", L"before", 7},
+      {missingKey, L"plain", L"before", 7},
+      {missingKey, L"number", L"before", 7},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::wstring text = L"before";
+    DWORD number = 7;
+    EXPECT_EQ(registry.readString(c.key, c.name, text), c.text != L"before");
+    EXPECT_EQ(registry.readDword(c.key, c.name, number), c.number != 7);
+    EXPECT_EQ(text, c.text);
+    EXPECT_EQ(number, c.number);
   }
-  DWORD value = 7;
-  EXPECT_FALSE(registry.readDword(key.path(), L"text", value));
-  EXPECT_FALSE(registry.readDword(key.path(), L"missing", value));
-  EXPECT_FALSE(registry.readDword(std::wstring(key.path()) + L"\\missing", L"number", value));
-  EXPECT_EQ(value, 7u);
-  EXPECT_TRUE(registry.readDword(key.path(), L"number", value));
-  EXPECT_EQ(value, 42u);
 }
 
 TEST(OSVersion, PlatformCodeFollowsVersion) {
@@ -108,14 +95,10 @@ TEST(FileVersionInfo, TakesFileVersionOfTheFirstTranslationThatHasIt) {
   Basalt::FileVersionInfo info;
   ASSERT_TRUE(info.read(tarn_test::programFolder() + L"TarnVersionResource.dll"));
   EXPECT_EQ(info.fileVersion(), L"5.6.7.8");
-}
-
-TEST(FileVersionInfo, FileWithoutVersionResourceHasNone) {
+  // A file without a version resource has none, and a failed read forgets the earlier one.
   wchar_t self[MAX_PATH] = {};
   ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-  Basalt::FileVersionInfo info;
-  ASSERT_TRUE(info.read(tarn_test::programFolder() + L"TarnVersionResource.dll"));
-  EXPECT_FALSE(info.read(self));  // a failed read forgets the earlier one
+  EXPECT_FALSE(info.read(self));
   EXPECT_EQ(info.fileVersion(), L"");
   EXPECT_FALSE(info.read(tarn_test::programFolder() + L"no-such-file.dll"));
   EXPECT_FALSE(info.read(L""));
