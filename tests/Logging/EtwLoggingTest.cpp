@@ -1,6 +1,7 @@
 // The ETW back end with a fake provider API, its settings, and the choice of back end.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -129,19 +130,18 @@ TEST(EtwLogging, SendsEventsOnlyWhileASessionIsEnabled) {
     ASSERT_EQ(api->traced.size(), 1u);
     EXPECT_EQ(api->traced[0].session, 0xABCDu);
     EXPECT_EQ(api->traced[0].header[5], 3);  // severity 6 is traced at level 3
+    // The event carries the identity: the process, the group and host, the
+    // module twice (it is the program here), the value; and the calling thread.
+    const std::wstring module = moduleBaseName(nullptr);
+    EventIdentity identity;
+    identity.processValue = ::GetCurrentProcessId();
+    const wchar_t* texts[4] = {L"Firewall", L"Kiln", module.c_str(), module.c_str()};
+    std::copy(texts, texts + 4, identity.texts);
+    identity.value = 0x55;
+    EtwEvent expected;
+    buildEtwEvent(expected, 6, identity, ::GetCurrentThreadId(), L"a.cpp", L"A::b", 7, L"during");
+    EXPECT_EQ(api->traced[0].record, expected.record);
     EXPECT_EQ(api->traced[0].message, bytesOf("during", 6));
-    const auto& record = api->traced[0].record;
-    uint32_t pid = 0;
-    std::memcpy(&pid, record.data(), 4);
-    EXPECT_EQ(pid, ::GetCurrentProcessId());
-    uint32_t tid = 0;
-    std::memcpy(&tid, record.data() + 4, 4);
-    EXPECT_EQ(tid, ::GetCurrentThreadId());
-    std::vector<uint8_t> group = {8, 0};  // first identity slot: the group
-    for (wchar_t c : std::wstring(L"Firewall")) group.insert(group.end(), {static_cast<uint8_t>(c), 0});
-    EXPECT_EQ(std::vector<uint8_t>(record.begin() + 8, record.begin() + 26), group);
-    EXPECT_EQ(std::vector<uint8_t>(record.end() - 8, record.end()),
-              (std::vector<uint8_t>{0x55, 0, 0, 0, 0, 0, 0, 0}));
 
     EXPECT_EQ(api->callback(WMI_DISABLE_EVENTS, api->context, nullptr, nullptr), 0u);
     EXPECT_EQ(logger.log(4, L"a.cpp", L"A::b", 7, L"after"), 0u);

@@ -1,22 +1,30 @@
+// Path macros over fakes of the system services, and the search for a file
+// among folders over the real file system.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <knownfolders.h>
 
-#include <memory>
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "tests/support/LogScope.h"
 #include "tests/wrappers/Fakes.h"
 #include "tests/wrappers/TempFolder.h"
 #include "wrappers/PathAPI.h"
 #include "wrappers/PathHelpers.h"
+#include "wrappers/PathSearch.h"
 
 namespace {
 
 using tarn_test::FakeOSVersion;
 using tarn_test::FakeRegistry;
 using tarn_test::FakeShlObj;
+using tarn_test::LogScope;
+using tarn_test::TempFolder;
 
 struct ExecutableParts {
   std::wstring folder, name, extension;
@@ -75,12 +83,21 @@ TEST(PathMacros, ExpandsEveryMacroOfTheTable) {
   }
 }
 
-TEST(PathMacros, KeepsTextThatIsNoMacroOrHasNoValue) {
-  Helpers h;
+TEST(PathMacros, KeepsTextThatIsNoMacroOrHasNoValueAndAsksTheServicesOnce) {
   const std::wstring name = executableParts().name;
+  const std::wstring installDir = L"SOFTWARE\\BRENIX\\KILN|Install Dir";
+  const auto install = [installDir](bool wow64) {
+    return [installDir, wow64](Helpers& h) {
+      h.os->wow64 = wow64;
+      h.registry->strings[installDir] = L"C:\\Kiln64";
+      h.registry->strings[installDir + L"32"] = L"C:\\Kiln32";
+    };
+  };
+  const auto platform = [](uint32_t code) { return [code](Helpers& h) { h.os->platform = code; }; };
   const struct {
     const wchar_t* input;
     std::wstring output;
+    std::function<void(Helpers&)> setup = nullptr;
   } cases[] = {
       {L"", L""},
       {L"C:\\plain\\folder", L"C:\\plain\\folder"},
@@ -92,46 +109,25 @@ TEST(PathMacros, KeepsTextThatIsNoMacroOrHasNoValue) {
       {L"$(App.Name", L"$(App.Name"},
       {L"$(App.Name$(App.Name))", L"$(App.Name" + name + L")"},
       {L"$(App.Name)-$(App.Name)", name + L"-" + name},
+      {L"$(FOLDERID_Desktop)\\a", L"$(FOLDERID_Desktop)\\a", [](Helpers& h) { h.shlObj->fail = true; }},
+      {L"$(Kiln.InstallDir)", L"C:\\$(App.Name)",  // values are not scanned again
+       [installDir](Helpers& h) { h.registry->strings[installDir] = L"C:\\$(App.Name)"; }},
+      {L"$(Kiln.InstallDir)\\MessageBus.dll", L"C:\\Kiln64\\MessageBus.dll", install(false)},
+      {L"$(Kiln.InstallDir)\\MessageBus.dll", L"C:\\Kiln32\\MessageBus.dll", install(true)},  // under Wow64
+      {L"$(OS.Platform)", L"win32", platform(0)},
+      {L"$(OS.Platform)", L"x64", platform(1)},
+      {L"$(OS.Platform)", L"PlatformUnknown", platform(2)},
+      {L"$(OS.Platform)", L"$(OS.Platform)", platform(3)},
+      {L"$(OS.Platform)", L"$(OS.Platform)", platform(77)},
   };
-  for (const auto& c : cases) EXPECT_EQ(h.expand(c.input), c.output) << c.input;
-}
-
-TEST(PathMacros, KnownFolderThatCannotBeHadStaysAsWritten) {
-  Helpers h;
-  h.shlObj->fail = true;
-  EXPECT_EQ(h.expand(L"$(FOLDERID_Desktop)\\a"), L"$(FOLDERID_Desktop)\\a");
-  EXPECT_EQ(h.shlObj->calls, 1);
-}
-
-TEST(PathMacros, PlatformWordFollowsPlatformCode) {
-  const struct {
-    uint32_t code;
-    const wchar_t* word;
-  } cases[] = {
-      {0, L"win32"}, {1, L"x64"}, {2, L"PlatformUnknown"}, {3, L"$(OS.Platform)"}, {77, L"$(OS.Platform)"}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.input);
     Helpers h;
-    h.os->platform = c.code;
-    EXPECT_EQ(h.expand(L"$(OS.Platform)"), c.word) << c.code;
+    if (c.setup) c.setup(h);
+    EXPECT_EQ(h.expand(c.input), c.output);
+    EXPECT_LE(h.registry->reads.size(), 1u);
+    EXPECT_LE(h.shlObj->calls, 1);
   }
-}
-
-TEST(PathMacros, InstallDirComesFromInstallDir32UnderWow64) {
-  for (const bool wow64 : {false, true}) {
-    Helpers h;
-    h.os->wow64 = wow64;
-    h.registry->strings[L"SOFTWARE\\BRENIX\\KILN|Install Dir"] = L"C:\\Kiln64";
-    h.registry->strings[L"SOFTWARE\\BRENIX\\KILN|Install Dir32"] = L"C:\\Kiln32";
-    EXPECT_EQ(h.expand(L"$(Kiln.InstallDir)\\MessageBus.dll"),
-              wow64 ? L"C:\\Kiln32\\MessageBus.dll" : L"C:\\Kiln64\\MessageBus.dll");
-    EXPECT_EQ(h.registry->reads.size(), 1u);
-  }
-}
-
-TEST(PathMacros, ValuesAreNotScannedAgain) {
-  Helpers h;
-  h.registry->strings[L"SOFTWARE\\BRENIX\\KILN|Install Dir"] = L"C:\\$(App.Name)";
-  EXPECT_EQ(h.expand(L"$(Kiln.InstallDir)"), L"C:\\$(App.Name)");
 }
 
 TEST(PathMacros, DefaultServicesGiveRealFoldersAndPlatform) {
@@ -140,6 +136,77 @@ TEST(PathMacros, DefaultServicesGiveRealFoldersAndPlatform) {
   EXPECT_TRUE(helpers.expandMacros(programData) && helpers.expandMacros(platform));
   EXPECT_TRUE(Ledra::PathAPI().directoryExists(programData)) << programData;
   EXPECT_EQ(platform, L"x64");
+}
+
+TEST(PathApi, TellsFilesFromDirectories) {
+  TempFolder temp;
+  const std::wstring file = temp.addFile(L"lib.dll");
+  const std::wstring folder = temp.addFolder(L"sub");
+  Ledra::PathAPI api;
+  EXPECT_TRUE(api.fileExists(file));
+  EXPECT_FALSE(api.directoryExists(file));
+  EXPECT_TRUE(api.directoryExists(folder));
+  EXPECT_FALSE(api.fileExists(folder));
+  EXPECT_FALSE(api.fileExists(temp.path() + L"\\missing.dll"));
+  EXPECT_FALSE(api.directoryExists(temp.path() + L"\\missing"));
+  EXPECT_FALSE(api.fileExists(L""));
+  EXPECT_FALSE(api.directoryExists(L""));
+}
+
+TEST(PathSearch, KeepsFoldersInTheOrderTheyWereAdded) {
+  Ledra::PathSearch search;
+  search.addSearchPath(L"A");
+  search.addSearchPath(static_cast<const wchar_t*>(nullptr));
+  search.addSearchPath(std::wstring(L"B"));
+  search.addSearchPaths({L"C", L"D"});
+  EXPECT_EQ(search.getSearchPaths(), (std::vector<std::wstring>{L"A", L"B", L"C", L"D"}));
+}
+
+// Each folder is probed as folder + "\" + name, in order, until the first
+// hit, which is answered without a trailing backslash; a directory with the
+// file's name does not count. Each step is logged.
+TEST(PathSearch, FindsTheFirstFolderHoldingTheFileAndLogsEachProbe) {
+  TempFolder temp;
+  const std::wstring first = temp.addFolder(L"first");
+  const std::wstring second = temp.addFolder(L"second");
+  for (const wchar_t* file : {L"first\\only-first.dll", L"first\\both.dll", L"second\\both.dll",
+                              L"second\\only-second.dll", L"second\\lib.dll"})
+    temp.addFile(file);
+  temp.addFolder(L"first\\lib.dll");
+  Ledra::PathSearch search;
+  search.addSearchPaths({first + L"\\", second});
+  const struct {
+    const wchar_t* file;
+    std::wstring folder;  // empty: not found
+  } cases[] = {{L"only-first.dll", first},
+               {L"both.dll", first},
+               {L"only-second.dll", second},
+               {L"lib.dll", second},
+               {L"nowhere.dll", L""}};
+  const std::wstring entering = L"Entering checkIfExists for ";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const LogScope log;
+    std::wstring folder = L"unchanged";
+    EXPECT_EQ(search.findFilePath(c.file, folder), !c.folder.empty());
+    EXPECT_EQ(folder, c.folder.empty() ? L"unchanged" : c.folder);
+    std::vector<std::wstring> probes, expected = {first + L"\\\\" + c.file};
+    if (c.folder != first) expected.push_back(second + L"\\" + c.file);
+    for (const auto& line : log.lines())
+      if (line.severity == L"Normal" && line.message.compare(0, entering.size(), entering) == 0)
+        probes.push_back(line.message.substr(entering.size()));
+    EXPECT_EQ(probes, expected);
+    const size_t found = c.folder.empty() ? 0 : 1;
+    EXPECT_EQ(log.count({L"Normal", L"File exists", L"PathSearch", L"Ledra::PathSearch::checkIfExists"}),
+              found);
+    EXPECT_EQ(log.count({L"Warning", L"File does not exist.", L"PathSearch"}), probes.size() - found);
+    EXPECT_TRUE(log.has({L"Normal", L"Entering findFilePath for file " + std::wstring(c.file), L"PathSearch",
+                         L"Ledra::PathSearch::findFilePath"}));
+    EXPECT_TRUE(log.has(
+        found ? tarn_test::LogLine{L"Normal", L"File found at path " + c.folder + L". Returning success.",
+                                   L"PathSearch"}
+              : tarn_test::LogLine{L"Warning", L"File not found.", L"PathSearch"}));
+  }
 }
 
 }  // namespace
