@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Logging/FileLogging.h"
@@ -153,12 +154,10 @@ TEST(FileLoggingSettings, PerLogIniWinsOverCommonAndJunkFallsBack) {
     if (!c.perLog.empty()) writeTextFile(directory + L"log.ini", c.perLog);
     CLogging logger(root);
     ASSERT_EQ(logger.initialize(L"G", nullptr, nullptr), 0u) << c.name;
-    const CLogging::Settings& s = logger.settings();
-    EXPECT_EQ(s.enable, c.expected.enable) << c.name;
-    EXPECT_EQ(s.maxSize, c.expected.maxSize) << c.name;
-    EXPECT_EQ(s.maxEntries, c.expected.maxEntries) << c.name;
-    EXPECT_EQ(s.severity, c.expected.severity) << c.name;
-    EXPECT_EQ(s.options, c.expected.options) << c.name;
+    const auto fields = [](const CLogging::Settings& s) {
+      return std::make_tuple(s.enable, s.maxSize, s.maxEntries, s.severity, s.options);
+    };
+    EXPECT_EQ(fields(logger.settings()), fields(c.expected)) << c.name;
   }
 }
 
