@@ -142,17 +142,17 @@ using Ledra::SettingsManagerClient;
 using tarn_test::LogScope;
 using Timeout = SettingsManager::Timeout;
 using Call = std::function<bool(SettingsManager&)>;
-using Lines = std::vector<std::pair<std::wstring, std::wstring>>;  // severity and message, in order
+using Lines = std::vector<std::wstring>;  // "(Severity) message", in order
 
 const Timeout kTimeout(4321);
-const std::wstring kWarning = L"Warning", kError = L"Error";
+const std::wstring kWarning = L"(Warning) ", kError = L"(Error) ";
 
 // The lines logged since `log` began; every one carries the client's file tag.
 Lines logged(const LogScope& log) {
   Lines lines;
   for (const auto& line : log.lines()) {
     EXPECT_EQ(L"SettingsManagerClien", line.file) << line.message;
-    lines.emplace_back(line.severity, line.message);
+    lines.push_back(L"(" + line.severity + L") " + line.message);
   }
   return lines;
 }
@@ -254,7 +254,7 @@ TEST_F(SettingsClientTest, ConvertsStoredTextOrLeavesTheOutputAndLogsWhy) {
     storedText(c.text);
     const LogScope log;
     EXPECT_TRUE(c.read(client));
-    const Lines expected = c.line ? Lines{{kWarning, c.line}} : Lines();
+    const Lines expected = c.line ? Lines{kWarning + c.line} : Lines();
     EXPECT_EQ(expected, logged(log));
     EXPECT_EQ(expected.size(),
               log.count({L"", c.line ? c.line : L"", L"", L"Ledra::SettingsManagerClient::tryConvert"}));
@@ -309,81 +309,54 @@ TEST_F(SettingsClientTest, EachFailureAnswersFalseAndLogsItsLinesWithTheirSeveri
   };
   const Case cases[] = {
       // Single replies that arrived.
-      {"no name",
-       set,
-       L"{\"status\":true}",
-       {{kWarning, L"Failed to read settings manager response property name."}}},
+      {"no name", set, L"{\"status\":true}",
+       Lines{kWarning + L"Failed to read settings manager response property name."}},
       {"another name", each({set, get, remove}), L"{\"name\":\"Other\",\"status\":true,\"value\":\"v\"}",
-       Lines(3, {kWarning, mismatch})},
-      {"a name in another case",
-       set,
-       L"{\"name\":\"p\",\"status\":true}",
-       {{kWarning, L"Response property name (p) does not match expected property name (P)."}}},
+       Lines(3, kWarning + mismatch)},
+      {"a name in another case", set, L"{\"name\":\"p\",\"status\":true}",
+       Lines{kWarning + L"Response property name (p) does not match expected property name (P)."}},
       {"no status", each({get, remove}), L"{\"name\":\"P\",\"status\":\"yes\"}",
-       Lines(2, {kWarning, noStatus})},
-      {"refused by the service",
-       each({set, remove, get}),
-       L"{\"name\":\"P\",\"status\":false}",
-       {{kWarning, L"Settings Manager failed to set property value."},
-        {kWarning, L"Settings Manager failed to remove property."}}},  // a lacking property is no news
-      {"value not text",
-       get,
-       L"{\"name\":\"P\",\"status\":true,\"value\":5}",
-       {{kWarning, L"Failed to read settings manager response value."}}},
-      {"not json",
-       remove,
-       L"not json",
-       {{kWarning, L"Failed to parse settings manager response message. Returning."}}},
-      {"a list that is no object",
-       getList,
-       L"[1]",
-       {{kWarning, L"Failed to parse settings manager response message. Returning."}}},
-      {"no list",
-       each({setList, getList, getPrefix}),
-       L"{\"responses\":{\"name\":\"P\"}}",
-       {{kError, setListParse}}},
+       Lines(2, kWarning + noStatus)},
+      {"refused by the service", each({set, remove, get}), L"{\"name\":\"P\",\"status\":false}",
+       Lines{kWarning + L"Settings Manager failed to set property value.",
+             kWarning + L"Settings Manager failed to remove property."}},  // a lacking property is no news
+      {"value not text", get, L"{\"name\":\"P\",\"status\":true,\"value\":5}",
+       Lines{kWarning + L"Failed to read settings manager response value."}},
+      {"not json", remove, L"not json",
+       Lines{kWarning + L"Failed to parse settings manager response message. Returning."}},
+      {"no list", each({setList, getList, getPrefix}), L"{\"responses\":{\"name\":\"P\"}}",
+       Lines{kError + setListParse}},
       {"no list to remove", each({removeList, removePrefix}), L"{\"responses\":7}",
-       Lines(2, {kError, noStatuses})},
+       Lines(2, kError + noStatuses)},
       // Replies that did not arrive.
-      {"timed out",
-       each({set, getList, removeList}),
-       L"",
-       {{kWarning, L"Property request timed out. Returning."},
-        {kWarning, L"Property list request timed out. Returning."},
-        {kWarning, L"Property list request timed out. Returning."},
-        {kWarning, notRemoved + L" Error code: MODULE_STATUS_TIMEOUT(2147483661)"}},
+      {"timed out", each({set, getList, removeList}), L"",
+       Lines{kWarning + L"Property request timed out. Returning.",
+             kWarning + L"Property list request timed out. Returning.",
+             kWarning + L"Property list request timed out. Returning.",
+             kWarning + notRemoved + L" Error code: MODULE_STATUS_TIMEOUT(2147483661)"},
        Ledra::kReplyTimedOut},
-      {"no reply",
-       each({set, getPrefix, setList}),
-       L"",
-       {{kWarning, L"Property request failed with DATA_ERROR. Returning."},
-        {kWarning, L"Property list request failed with DATA_ERROR. Returning."},
-        {kWarning, L"Property list request failed with DATA_ERROR. Returning."},
-        {kError, setListParse}},
+      {"no reply", each({set, getPrefix, setList}), L"",
+       Lines{kWarning + L"Property request failed with DATA_ERROR. Returning.",
+             kWarning + L"Property list request failed with DATA_ERROR. Returning.",
+             kWarning + L"Property list request failed with DATA_ERROR. Returning.", kError + setListParse},
        Ledra::kReplyNoReply},
-      {"unknown status",
-       each({set, getList, removePrefix}),
-       L"",
-       {{kWarning, L"Property request failed on wait() with unknown error."},
-        {kWarning, unknown},
-        {kWarning, unknown},
-        {kWarning, notRemoved + code}},
+      {"unknown status", each({set, getList, removePrefix}), L"",
+       Lines{kWarning + L"Property request failed on wait() with unknown error.", kWarning + unknown,
+             kWarning + unknown, kWarning + notRemoved + code},
        7},
       // Requests the bus refused.
-      {"refused by the bus",
-       each({set, get, remove, getList, getPrefix, setList, removeList, removePrefix}),
+      {"refused by the bus", each({set, get, remove, getList, getPrefix, setList, removeList, removePrefix}),
        L"",
-       {{kWarning, L"Failed to make set property request." + code},
-        {kWarning, L"Failed to make get property request." + code},
-        {kWarning, L"Failed to make remove property request." + code},
-        {kWarning, L"Failed to make get properties request." + code},
-        {kWarning, L"Failed to make get properties request." + code},
-        {kWarning, L"Failed to make set properties request." + code},
-        {kError, L"Failed to set properties. Unable to make request."},
-        {kWarning, L"Failed to make remove properties request." + code},
-        {kWarning, L"Failed to make remove properties by prefix request." + code}},
-       Ledra::kReplyArrived,
-       Ledra::MODULE_STATUS_UNSUCCESSFUL},
+       Lines{kWarning + L"Failed to make set property request." + code,
+             kWarning + L"Failed to make get property request." + code,
+             kWarning + L"Failed to make remove property request." + code,
+             kWarning + L"Failed to make get properties request." + code,
+             kWarning + L"Failed to make get properties request." + code,
+             kWarning + L"Failed to make set properties request." + code,
+             kError + L"Failed to set properties. Unable to make request.",
+             kWarning + L"Failed to make remove properties request." + code,
+             kWarning + L"Failed to make remove properties by prefix request." + code},
+       Ledra::kReplyArrived, Ledra::MODULE_STATUS_UNSUCCESSFUL},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -438,10 +411,10 @@ TEST_F(SettingsClientTest, GetPropertiesChecksEachItemLikeASingleReadAndSkipsStr
       (SettingsManager::ResultMap{{L"a", true}, {L"b", false}, {L"c", false}, {L"d", false}, {L"e", true}}),
       results);
   EXPECT_EQ((SettingsManager::PropertyMap{{L"a", L"1"}, {L"e", L""}}), out);
-  EXPECT_EQ((Lines{{kWarning, L"Failed to read settings manager response status."},
-                   {kWarning, L"Failed to read settings manager response value."},
-                   {kWarning, L"Received an unexpected setting property. Name: x."},
-                   {kWarning, L"Failed to read settings property response name."}}),
+  EXPECT_EQ((Lines{kWarning + L"Failed to read settings manager response status.",
+                   kWarning + L"Failed to read settings manager response value.",
+                   kWarning + L"Received an unexpected setting property. Name: x.",
+                   kWarning + L"Failed to read settings property response name."}),
             logged(log));
 }
 
@@ -457,9 +430,9 @@ TEST_F(SettingsClientTest, SetPropertiesSendsEntriesInOrderAndMapsEachStatus) {
       L"false}]}",
       lastRequest().payload);
   EXPECT_EQ((SettingsManager::ResultMap{{L"z", true}, {L"a", false}, {L"m", false}}), results);
-  EXPECT_EQ((Lines{{kWarning, L"Settings Manager failed to set property value. Property Name: a"},
-                   {kWarning, L"Failed to read settings manager response status. Property Name: m"},
-                   {kWarning, L"Received unexpected setting property response. Name: c."}}),
+  EXPECT_EQ((Lines{kWarning + L"Settings Manager failed to set property value. Property Name: a",
+                   kWarning + L"Failed to read settings manager response status. Property Name: m",
+                   kWarning + L"Received unexpected setting property response. Name: c."}),
             logged(log));
 
   client.setVolatileProperties({{L"z", L"1"}}, kTimeout);
@@ -474,8 +447,8 @@ TEST_F(SettingsClientTest, RemovePropertiesMapsEachStatus) {
   const auto results = client.removeProperties({L"a", L"b"}, kTimeout);
   EXPECT_EQ(L"{\"properties\":[{\"name\":\"a\"},{\"name\":\"b\"}]}", lastRequest().payload);
   EXPECT_EQ((SettingsManager::ResultMap{{L"a", true}, {L"b", false}}), results);
-  EXPECT_EQ((Lines{{kWarning, L"Settings Manager failed to remove property. Property Name: b"},
-                   {kWarning, L"Received unexpected setting property. Name: c."}}),
+  EXPECT_EQ((Lines{kWarning + L"Settings Manager failed to remove property. Property Name: b",
+                   kWarning + L"Received unexpected setting property. Name: c."}),
             logged(log));
 }
 
@@ -492,7 +465,7 @@ TEST_F(SettingsClientTest, GetByPrefixKeepsEveryAnsweredPropertyWhateverItsName)
   EXPECT_EQ(L"{\"properties\":[{\"name\":\"App.\",\"isPrefix\":true},{\"name\":\"Sys.\",\"isPrefix\":true}]}",
             lastRequest().payload);
   EXPECT_EQ((SettingsManager::PropertyMap{{L"App.x", L"1"}, {L"Elsewhere", L"2"}}), out);
-  EXPECT_EQ((Lines{{kWarning, L"Failed to read settings property response name. Skipping"}}), logged(log));
+  EXPECT_EQ((Lines{kWarning + L"Failed to read settings property response name. Skipping"}), logged(log));
 
   bus->replyPayload = L"{\"responses\":[]}";
   EXPECT_TRUE(client.getPropertiesByPrefix(L"None.", out, kTimeout));
@@ -564,7 +537,7 @@ TEST_F(SettingsClientTest, BadNotificationsAnswerDataErrorWithoutCallingBack) {
     SCOPED_TRACE(c.payload);
     const LogScope log;
     EXPECT_EQ((std::vector<unsigned long>{dataError}), bus->deliver(c.name, c.payload));
-    EXPECT_EQ((Lines{{kWarning, c.line}}), logged(log));
+    EXPECT_EQ((Lines{kWarning + c.line}), logged(log));
   }
   EXPECT_EQ(0, calls);
 }
