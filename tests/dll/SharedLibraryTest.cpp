@@ -49,26 +49,18 @@ class FakeDllAPI : public Ledra::DllAPI {
   std::vector<std::wstring> handleQueries;
 };
 
-TEST(DllLoader, RefusesMissingHandlePointerWithoutTouchingTheSystem) {
-  const LogScope log;
-  auto api = std::make_shared<FakeDllAPI>();
-  Ledra::DllLoader loader(api);
-  EXPECT_FALSE(loader.loadDLL(L"C:\\x\\lib.dll", nullptr));
-  EXPECT_TRUE(api->loads.empty());
-  EXPECT_TRUE(api->handleQueries.empty());
-  EXPECT_TRUE(log.has(
-      {L"Warning", L"Invalid pHandle specified. Exiting.", L"DllLoader", L"Ledra::DllLoader::loadDLL"}));
-}
-
 TEST(DllLoader, LoadsOtherwiseAndReportsFailuresByStatusName) {
   const struct {
-    bool succeeds;
-    bool throws;
-    const wchar_t* logLine;
+    bool withHandle, succeeds, throws;
+    const wchar_t* severity;
+    const wchar_t* line;
   } cases[] = {
-      {true, false, nullptr},
-      {false, false, L"Failed to load library. Error code: MODULE_STATUS_UNSUCCESSFUL(2147483650)."},
-      {false, true, L"Failed to load library. Error code: MODULE_STATUS_UNKNOWN_EXCEPTION(2147483663)."},
+      {false, false, false, L"Warning", L"Invalid pHandle specified. Exiting."},  // the system is not asked
+      {true, true, false, L"", nullptr},
+      {true, false, false, L"Error",
+       L"Failed to load library. Error code: MODULE_STATUS_UNSUCCESSFUL(2147483650)."},
+      {true, false, true, L"Error",
+       L"Failed to load library. Error code: MODULE_STATUS_UNKNOWN_EXCEPTION(2147483663)."},
   };
   for (const auto& c : cases) {
     const LogScope log;
@@ -77,11 +69,13 @@ TEST(DllLoader, LoadsOtherwiseAndReportsFailuresByStatusName) {
     api->throwOnLoad = c.throws;
     Ledra::DllLoader loader(api);
     HMODULE module = nullptr;
-    EXPECT_EQ(loader.loadDLL(L"C:\\x\\lib.dll", &module), c.succeeds);
-    EXPECT_EQ(api->loads, (std::vector<std::wstring>{L"C:\\x\\lib.dll"}));
-    if (c.logLine != nullptr) {
-      EXPECT_TRUE(log.has({L"Error", c.logLine, L"DllLoader", L"Ledra::DllLoader::loadDLL"}));
-    }
+    EXPECT_EQ(loader.loadDLL(L"C:\\x\\lib.dll", c.withHandle ? &module : nullptr), c.succeeds);
+    const std::vector<std::wstring> asked(c.withHandle ? 1 : 0, L"C:\\x\\lib.dll");
+    EXPECT_EQ(api->handleQueries, asked);
+    EXPECT_EQ(api->loads, asked);
+    EXPECT_EQ(log.lines().size(), c.line ? 1u : 0u);
+    EXPECT_EQ(log.count({c.severity, c.line ? c.line : L"", L"DllLoader", L"Ledra::DllLoader::loadDLL"}),
+              c.line ? 1u : 0u);
   }
 }
 
