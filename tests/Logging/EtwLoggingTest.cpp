@@ -1,6 +1,7 @@
 // The ETW back end with a fake provider API, its settings, and the choice of back end.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -129,19 +130,18 @@ TEST(EtwLogging, SendsEventsOnlyWhileASessionIsEnabled) {
     ASSERT_EQ(api->traced.size(), 1u);
     EXPECT_EQ(api->traced[0].session, 0xABCDu);
     EXPECT_EQ(api->traced[0].header[5], 3);  // severity 6 is traced at level 3
+    // The event carries the identity: the process, the group and host, the
+    // module twice (it is the program here), the value; and the calling thread.
+    const std::wstring module = moduleBaseName(nullptr);
+    EventIdentity identity;
+    identity.processValue = ::GetCurrentProcessId();
+    const wchar_t* texts[4] = {L"Firewall", L"Kiln", module.c_str(), module.c_str()};
+    std::copy(texts, texts + 4, identity.texts);
+    identity.value = 0x55;
+    EtwEvent expected;
+    buildEtwEvent(expected, 6, identity, ::GetCurrentThreadId(), L"a.cpp", L"A::b", 7, L"during");
+    EXPECT_EQ(api->traced[0].record, expected.record);
     EXPECT_EQ(api->traced[0].message, bytesOf("during", 6));
-    const auto& record = api->traced[0].record;
-    uint32_t pid = 0;
-    std::memcpy(&pid, record.data(), 4);
-    EXPECT_EQ(pid, ::GetCurrentProcessId());
-    uint32_t tid = 0;
-    std::memcpy(&tid, record.data() + 4, 4);
-    EXPECT_EQ(tid, ::GetCurrentThreadId());
-    std::vector<uint8_t> group = {8, 0};  // first identity slot: the group
-    for (wchar_t c : std::wstring(L"Firewall")) group.insert(group.end(), {static_cast<uint8_t>(c), 0});
-    EXPECT_EQ(std::vector<uint8_t>(record.begin() + 8, record.begin() + 26), group);
-    EXPECT_EQ(std::vector<uint8_t>(record.end() - 8, record.end()),
-              (std::vector<uint8_t>{0x55, 0, 0, 0, 0, 0, 0, 0}));
 
     EXPECT_EQ(api->callback(WMI_DISABLE_EVENTS, api->context, nullptr, nullptr), 0u);
     EXPECT_EQ(logger.log(4, L"a.cpp", L"A::b", 7, L"after"), 0u);
@@ -224,22 +224,16 @@ TEST(EtwLogging, SurvivesBeingMadeAndDroppedWhileItsKeyChanges) {
 
 TEST(EtwLogging, RegistryValuesOverrideTheDefaults) {
   ScratchKey key(L"Overrides");
+  // The paths follow the application-data folder; the rest of the defaults are the header's constants.
   const auto defaults = internal::ETWAppProperties::load(key.path());
-  EXPECT_EQ(defaults.sessionName, L"Brenix.{E4367DA7-2B80-47f3-86D2-7626A18FC6F4}");
-  EXPECT_EQ(defaults.ownerMutex, L"Global\\Brenix.{0696D115-BE52-46c3-BFEE-D73A305B6581}");
   EXPECT_EQ(defaults.logPath, commonAppDataFolder() + L"\\Brenix\\BXLOGS");
   EXPECT_EQ(defaults.etlPath, commonAppDataFolder() + L"\\Brenix\\BXLOGS\\ETW");
-  EXPECT_EQ(defaults.controllerKey, L"SOFTWARE\\Brenix\\Logging\\Controller");
-  EXPECT_EQ(defaults.providerKey, L"SOFTWARE\\Brenix\\Logging\\Provider");
-  const GUID provider = {0x491FB070, 0x54CC, 0x11E0, {0xB8, 0xAF, 0x08, 0x00, 0x20, 0x0C, 0x9A, 0x66}};
-  const GUID session = {0xE16CA450, 0x55CC, 0x11E0, {0xB8, 0xAF, 0x08, 0x00, 0x20, 0x0C, 0x9A, 0x66}};
-  EXPECT_TRUE(IsEqualGUID(defaults.providerId, provider));
-  EXPECT_TRUE(IsEqualGUID(defaults.sessionId, session));
 
   key.setText(L"Session Name", L"Other.Session");
   key.setText(L"Log Path", L"D:\\logs");
   key.setText(L"ETL Path", L"D:\\etl");
   key.setText(L"Controller", L"SOFTWARE\\Elsewhere\\Controller");
+  key.setText(L"Provider", L"SOFTWARE\\Elsewhere\\Provider");
   key.setText(L"Owner Mutex Name", L"Local\\Owner");
   key.setText(L"Provider Guid", L"{00000001-0002-0003-0405-060708090A0B}");
   key.setText(L"Session ID Guid", L"not a guid");
@@ -248,10 +242,11 @@ TEST(EtwLogging, RegistryValuesOverrideTheDefaults) {
   EXPECT_EQ(overridden.logPath, L"D:\\logs");
   EXPECT_EQ(overridden.etlPath, L"D:\\etl");
   EXPECT_EQ(overridden.controllerKey, L"SOFTWARE\\Elsewhere\\Controller");
+  EXPECT_EQ(overridden.providerKey, L"SOFTWARE\\Elsewhere\\Provider");
   EXPECT_EQ(overridden.ownerMutex, L"Local\\Owner");
   const GUID given = {1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}};
   EXPECT_TRUE(IsEqualGUID(overridden.providerId, given));
-  EXPECT_TRUE(IsEqualGUID(overridden.sessionId, session));  // unparsable: default kept
+  EXPECT_TRUE(IsEqualGUID(overridden.sessionId, defaults.sessionId));  // unparsable: default kept
 }
 
 TEST(LogBuilder, MechanismAndRegistryChooseTheBackEnd) {

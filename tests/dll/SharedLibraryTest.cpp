@@ -1,9 +1,17 @@
+// The loader over the system layer, and the shared library over the loader,
+// the path helpers, the file search, the version reader and the block list,
+// all of them fakes here.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
+#include "dll/DllLoader.h"
 #include "dll/SharedLibrary.h"
 #include "include/ModuleException.h"
 #include "tests/support/LogScope.h"
@@ -15,6 +23,72 @@ using tarn_test::LogScope;
 INT_PTR WINAPI entryPoint() { return 1; }
 
 HMODULE fakeModule() { return reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x20000)); }
+
+// Records the calls; answers as configured.
+class FakeDllAPI : public Ledra::DllAPI {
+ public:
+  bool loadLibrary(const std::wstring& path, HMODULE* out) override {
+    loads.push_back(path);
+    if (throwOnLoad) throw std::runtime_error("load");
+    *out = loadSucceeds ? fakeModule() : nullptr;
+    return loadSucceeds;
+  }
+  FARPROC getProcAddress(HMODULE, const char* name) override {
+    if (throwOnLookup) throw std::runtime_error("lookup");
+    return std::string(name) == "Known" ? &entryPoint : nullptr;
+  }
+  bool getModuleHandleEx(DWORD, const wchar_t* name, HMODULE*) override {  // never already loaded
+    handleQueries.push_back(name);
+    return false;
+  }
+
+  bool loadSucceeds = true;
+  bool throwOnLoad = false;
+  bool throwOnLookup = false;
+  std::vector<std::wstring> loads;
+  std::vector<std::wstring> handleQueries;
+};
+
+TEST(DllLoader, LoadsOtherwiseAndReportsFailuresByStatusName) {
+  const struct {
+    bool withHandle, succeeds, throws;
+    const wchar_t* severity;
+    const wchar_t* line;
+  } cases[] = {
+      {false, false, false, L"Warning", L"Invalid pHandle specified. Exiting."},  // the system is not asked
+      {true, true, false, L"", nullptr},
+      {true, false, false, L"Error",
+       L"Failed to load library. Error code: MODULE_STATUS_UNSUCCESSFUL(2147483650)."},
+      {true, false, true, L"Error",
+       L"Failed to load library. Error code: MODULE_STATUS_UNKNOWN_EXCEPTION(2147483663)."},
+  };
+  for (const auto& c : cases) {
+    const LogScope log;
+    auto api = std::make_shared<FakeDllAPI>();
+    api->loadSucceeds = c.succeeds;
+    api->throwOnLoad = c.throws;
+    Ledra::DllLoader loader(api);
+    HMODULE module = nullptr;
+    EXPECT_EQ(loader.loadDLL(L"C:\\x\\lib.dll", c.withHandle ? &module : nullptr), c.succeeds);
+    const std::vector<std::wstring> asked(c.withHandle ? 1 : 0, L"C:\\x\\lib.dll");
+    EXPECT_EQ(api->handleQueries, asked);
+    EXPECT_EQ(api->loads, asked);
+    EXPECT_EQ(log.lines().size(), c.line ? 1u : 0u);
+    EXPECT_EQ(log.count({c.severity, c.line ? c.line : L"", L"DllLoader", L"Ledra::DllLoader::loadDLL"}),
+              c.line ? 1u : 0u);
+  }
+}
+
+TEST(DllLoader, MissingOrFailingLookupGivesNullAndIsLogged) {
+  auto api = std::make_shared<FakeDllAPI>();
+  Ledra::DllLoader loader(api);
+  const LogScope log;
+  EXPECT_NE(loader.getProcAddress(fakeModule(), "Known"), nullptr);
+  EXPECT_EQ(loader.getProcAddress(fakeModule(), "Unknown"), nullptr);
+  api->throwOnLookup = true;
+  EXPECT_EQ(loader.getProcAddress(fakeModule(), "Known"), nullptr);
+  EXPECT_EQ(log.count({L"Warning", L"getProcAddress was unsuccessful in finding the handle's address"}), 2u);
+}
 
 // Loads nothing: hands out a fake module and finds the exports it is told of.
 class FakeLoader : public Ledra::DllLoader {
@@ -120,7 +194,7 @@ TEST(SharedLibrary, LoadsFromFirstFolderHoldingTheFileAndImportsAllFourInOrder) 
   EXPECT_EQ(f.search->getSearchPaths(),
             (std::vector<std::wstring>{L"C:\\missing", L"C:\\libs\\", L"D:\\other"}));
   EXPECT_EQ(f.loader->loads, (std::vector<std::wstring>{L"C:\\libs\\Plugin.dll"}));
-  EXPECT_TRUE(log.hasMessage(L"Loading Plugin.dll from C:\\libs."));
+  EXPECT_TRUE(log.has({L"Normal", L"Loading Plugin.dll from C:\\libs.", L"SharedLibrary"}));
   EXPECT_EQ(f.loader->lookups,
             (std::vector<std::string>{"CreateObject", "ReleaseObject", "GetVersionStr", "GetVersionNum"}));
   for (size_t i = 0; i < 4; ++i)
@@ -158,6 +232,7 @@ TEST(SharedLibrary, BlockListDecidesByTheFileVersionValue) {
       {L"other value unreadable", L"Plugin.dll", true, L"1.0.0.1", true, {}, false, L"2.0.0.0"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
     const LogScope log;
     Fixture f;
     f.version->hasResource = c.hasResource;
@@ -167,112 +242,68 @@ TEST(SharedLibrary, BlockListDecidesByTheFileVersionValue) {
     f.blockList->unreadable = c.unreadable;
     const std::wstring name = c.name;
     f.search->existing = {L"C:\\Libs\\" + name};
-    const std::string error = f.construct(name, {L"C:\\Libs"});
-
-    EXPECT_EQ(error, c.blocked ? "Failed to load library" : "") << c.what;
-    EXPECT_EQ(f.loader->loads.empty(), c.blocked) << c.what;
-    std::wstring lower = name;
-    for (auto& ch : lower) ch = static_cast<wchar_t>(towlower(ch));
-    const bool core = lower == L"messagebus.dll" || lower == L"settingsmanager.dll" ||
-                      lower == L"systemmonitor.dll" || lower == L"modulemanager.dll";
-    if (core) {
-      EXPECT_TRUE(f.version->reads.empty()) << c.what;
-      EXPECT_TRUE(f.blockList->opened.empty()) << c.what;
-    } else {
-      EXPECT_EQ(f.version->reads, (std::vector<std::wstring>{L"c:\\libs\\" + lower})) << c.what;
-      EXPECT_EQ(f.blockList->opened,
-                c.hasResource ? std::vector<std::wstring>{L"SOFTWARE\\Brenix\\Kiln\\List\\" + lower}
-                              : std::vector<std::wstring>{})
-          << c.what;
-    }
-    if (c.blocked) {
-      EXPECT_TRUE(log.has({L"Information", L"Blocked library: C:\\Libs\\" + name + L".", L"SharedLibrary",
-                           L"Ledra::SharedLibrary::loadLibrary"}))
-          << c.what;
-      EXPECT_TRUE(log.has({L"Error", L"Failed to load library: " + name + L". Throwing ModuleException.",
-                           L"SharedLibrary", L"Ledra::SharedLibrary::SharedLibrary"}))
-          << c.what;
-    }
+    EXPECT_EQ(f.construct(name, {L"C:\\Libs"}), c.blocked ? "Failed to load library" : "");
+    EXPECT_EQ(f.loader->loads.empty(), c.blocked);
+    const bool core = name != L"Plugin.dll";  // the host's own libraries are never looked up
+    EXPECT_EQ(f.version->reads,
+              core ? std::vector<std::wstring>{} : std::vector<std::wstring>{L"c:\\libs\\plugin.dll"});
+    EXPECT_EQ(f.blockList->opened, core || !c.hasResource ? std::vector<std::wstring>{}
+                                                          : std::vector<std::wstring>{
+                                                                L"SOFTWARE\\Brenix\\Kiln\\List\\plugin.dll"});
+    EXPECT_EQ(log.count({L"Information", L"Blocked library: C:\\Libs\\Plugin.dll.", L"SharedLibrary",
+                         L"Ledra::SharedLibrary::loadLibrary"}),
+              c.blocked ? 1u : 0u);
   }
 }
 
-TEST(SharedLibrary, FolderThatCannotBeExpandedStopsTheLoad) {
-  const LogScope log;
-  Fixture f;
-  f.expander->succeeds = false;
-  f.search->existing = {L"C:\\a\\Expand.dll"};
-  EXPECT_EQ(f.construct(L"Expand.dll", {L"C:\\a"}), "Failed to load library");
-  EXPECT_TRUE(f.search->getSearchPaths().empty());
-  EXPECT_TRUE(f.loader->loads.empty());
-  EXPECT_TRUE(log.hasMessage(L"Failed to resolve file path, C:\\a, for library: Expand.dll."));
-}
-
-TEST(SharedLibrary, FolderThatStaysRelativeIsRefused) {
-  // An unexpanded macro or a relative folder would make the load search the DLL search order.
-  for (const std::wstring folder : {L"libs", L"$(Unknown)\\libs"}) {
-    const LogScope log;
-    Fixture f;
-    f.search->existing = {folder + L"\\Relative.dll"};
-    EXPECT_EQ(f.construct(L"Relative.dll", {folder}), "Failed to load library") << folder;
-    EXPECT_TRUE(f.loader->loads.empty()) << folder;
-    EXPECT_TRUE(log.hasMessage(L"Refused to load " + folder + L"\\Relative.dll: not an absolute path."))
-        << folder;
-  }
-}
-
-TEST(SharedLibrary, LibraryInNoFolderThrows) {
-  const LogScope log;
-  Fixture f;
-  EXPECT_EQ(f.construct(L"Nowhere.dll", {L"C:\\a", L"C:\\b"}), "Failed to load library");
-  EXPECT_TRUE(f.loader->loads.empty());
-  EXPECT_TRUE(log.hasMessage(L"Failed to find valid path for library: Nowhere.dll."));
-  EXPECT_TRUE(log.hasMessage(L"Failed to load library: Nowhere.dll. Throwing ModuleException."));
-}
-
-TEST(SharedLibrary, FailedLoadThrows) {
-  const LogScope log;
-  Fixture f;
-  f.loader->loadSucceeds = false;
-  f.search->existing = {L"C:\\a\\Refused.dll"};
-  EXPECT_EQ(f.construct(L"Refused.dll", {L"C:\\a"}), "Failed to load library");
-  EXPECT_TRUE(f.loader->frees.empty());
-  EXPECT_TRUE(log.hasMessage(L"Failed to load library: Refused.dll."));
-}
-
-TEST(SharedLibrary, MissingEntryPointFreesTheLibraryAndThrows) {
-  const LogScope log;
-  const struct {
-    const char* missing;
-    std::vector<std::string> lookups;
-  } cases[] = {
-      {"GetVersionNum", {"CreateObject", "ReleaseObject", "GetVersionStr", "GetVersionNum"}},
-      {"ReleaseObject", {"CreateObject", "ReleaseObject"}},
+TEST(SharedLibrary, EachFailureLogsWhyAndThrowsOrFreesAsItShould) {
+  const std::string loadError = "Failed to load library",
+                    importError = "Failed to import functions from library";
+  struct Case {
+    std::function<void(Fixture&)> setup;
+    std::wstring folder;
+    std::string error;  // thrown by the constructor
+    std::wstring line;  // an error
+    size_t loads, lookups, frees;
+  };
+  const Case cases[] = {
+      {[](Fixture& f) { f.expander->succeeds = false; }, L"C:\\a", loadError,
+       L"Failed to resolve file path, C:\\a, for library: Lib.dll.", 0, 0, 0},
+      // An unexpanded macro or a relative folder would make the load search the DLL search order.
+      {[](Fixture& f) { f.search->existing = {L"libs\\Lib.dll"}; }, L"libs", loadError,
+       L"Refused to load libs\\Lib.dll: not an absolute path.", 0, 0, 0},
+      {[](Fixture& f) { f.search->existing = {L"$(Unknown)\\Lib.dll"}; }, L"$(Unknown)", loadError,
+       L"Refused to load $(Unknown)\\Lib.dll: not an absolute path.", 0, 0, 0},
+      {[](Fixture& f) { f.search->existing.clear(); }, L"C:\\a", loadError,
+       L"Failed to find valid path for library: Lib.dll.", 0, 0, 0},
+      {[](Fixture& f) { f.loader->loadSucceeds = false; }, L"C:\\a", loadError,
+       L"Failed to load library: Lib.dll.", 1, 0, 0},
+      {[](Fixture& f) { f.loader->exports.erase("GetVersionNum"); }, L"C:\\a", importError,
+       L"Failed to load GetVersionNum function from library: Lib.dll.", 1, 4, 1},
+      {[](Fixture& f) { f.loader->exports.erase("ReleaseObject"); }, L"C:\\a", importError,
+       L"Failed to load ReleaseObject function from library: Lib.dll.", 1, 2, 1},
+      {[](Fixture& f) { f.loader->freeSucceeds = false; }, L"C:\\a", "", L"Failed to free library: Lib.dll.",
+       1, 4, 1},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.line.c_str());
+    const LogScope log;
     Fixture f;
-    f.loader->exports.erase(c.missing);
-    f.search->existing = {L"C:\\a\\Partial.dll"};
-    EXPECT_EQ(f.construct(L"Partial.dll", {L"C:\\a"}), "Failed to import functions from library")
-        << c.missing;
-    EXPECT_EQ(f.loader->lookups, c.lookups) << c.missing;
-    EXPECT_EQ(f.loader->frees, (std::vector<HMODULE>{fakeModule()})) << c.missing;
-    EXPECT_TRUE(log.hasMessage(L"Failed to load " + std::wstring(c.missing, c.missing + strlen(c.missing)) +
-                               L" function from library: Partial.dll."));
+    f.search->existing = {L"C:\\a\\Lib.dll"};
+    c.setup(f);
+    std::unique_ptr<Ledra::SharedLibrary> library;
+    EXPECT_EQ(f.construct(L"Lib.dll", {c.folder}, &library), c.error);
+    EXPECT_NO_THROW(library.reset());  // a failed release is logged, not thrown
+    EXPECT_EQ(f.loader->loads.size(), c.loads);
+    EXPECT_EQ(f.loader->lookups.size(), c.lookups);
+    EXPECT_EQ(f.loader->frees, std::vector<HMODULE>(c.frees, fakeModule()));
+    EXPECT_TRUE(log.has({L"Error", c.line, L"SharedLibrary"}));
+    if (!c.error.empty()) {
+      EXPECT_TRUE(log.has(
+          {L"Error", std::wstring(c.error.begin(), c.error.end()) + L": Lib.dll. Throwing ModuleException.",
+           L"SharedLibrary", L"Ledra::SharedLibrary::SharedLibrary"}));
+    }
   }
-  EXPECT_TRUE(
-      log.hasMessage(L"Failed to import functions from library: Partial.dll. Throwing ModuleException."));
-}
-
-TEST(SharedLibrary, FailedReleaseIsLoggedNotThrown) {
-  const LogScope log;
-  Fixture f;
-  f.loader->freeSucceeds = false;
-  f.search->existing = {L"C:\\a\\Sticky.dll"};
-  std::unique_ptr<Ledra::SharedLibrary> library;
-  ASSERT_EQ(f.construct(L"Sticky.dll", {L"C:\\a"}, &library), "");
-  EXPECT_NO_THROW(library.reset());
-  EXPECT_EQ(f.loader->frees.size(), 1u);
-  EXPECT_TRUE(log.hasMessage(L"Failed to free library: Sticky.dll."));
 }
 
 }  // namespace

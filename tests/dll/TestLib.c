@@ -12,6 +12,4 @@ __declspec(dllexport) void ReleaseObject(void* object) { (void)object; }
 
 __declspec(dllexport) const wchar_t* GetVersionStr(void) { return L"1.2.3.4"; }
 
-#ifndef TARN_TESTLIB_NO_VERSION_NUM
 __declspec(dllexport) unsigned GetVersionNum(void) { return 1020304; }
-#endif
