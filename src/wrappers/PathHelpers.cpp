@@ -147,10 +147,4 @@ bool PathHelpers::expandMacros(std::wstring& text) {
   return true;
 }
 
-std::vector<std::wstring> PathHelpers::macroNames() {
-  std::vector<std::wstring> names;
-  for (const auto& entry : kMacroTable) names.push_back(entry.first);
-  return names;
-}
-
 }  // namespace Ledra

@@ -28,9 +28,6 @@ class PathHelpers {
   // Always answers true.
   virtual bool expandMacros(std::wstring& text);
 
-  // The macros the table knows, in the table's (sorted) order.
-  static std::vector<std::wstring> macroNames();
-
   // The collaborators, as the macro table's functions see them.
   struct Impl;
 
