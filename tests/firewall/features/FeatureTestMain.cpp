@@ -3,50 +3,22 @@
 
 #include <rapidjson/schema.h>
 
-#include <chrono>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
-#include "Logging/Log.h"
 #include "firewall/features/NotifyCudResult.h"
 #include "tests/firewall/features/FeatureTests.h"
-#include "tests/support/LogScope.h"
 
 namespace feature_test {
-namespace {
-
-std::wstring& logFolder() {
-  static std::wstring directory;
-  return directory;
-}
-
-std::vector<std::wstring> allLines() { return tarn_test::readLogFolder(logFolder()); }
 
 std::wstring binFolder() {
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path);
-  return folder.substr(0, folder.find_last_of(L"\\/"));
+  const std::wstring file(path);
+  return file.substr(0, file.find_last_of(L"\\/"));
 }
 
-// Points the process logger at a group of its own: severity 1 and up, with
-// file, line and function on each line (options 0x28).
-void useOwnLogFolder() {
-  std::wstring base = binFolder();
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  base = std::wstring(path).substr(base.size() + 1);
-  base = base.substr(0, base.find_last_of(L'.'));
-  static std::wstring group;
-  group = L"features" + std::to_wstring(GetCurrentProcessId());
-  logFolder() = tarn_test::logDirectory(group, base);
-  tarn_test::writeLogIni(logFolder(), L"Severity=1\r\nOptions=40\r\n");
-  Ledra::logging::setLoggingIdentity(0, group.c_str(), nullptr, nullptr, 1);
-}
-
-std::string utf8(const std::wstring& text) {
+std::string narrow(const std::wstring& text) {
   const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
                                        nullptr, nullptr);
   std::string out(static_cast<size_t>(size), '\0');
@@ -54,39 +26,6 @@ std::string utf8(const std::wstring& text) {
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], size, nullptr,
                         nullptr);
   }
-  return out;
-}
-
-}  // namespace
-
-LogWatch::LogWatch() : start_(allLines().size()) {}
-
-std::vector<std::wstring> LogWatch::newLines() const {
-  const auto lines = allLines();
-  if (lines.size() <= start_) return {};
-  return std::vector<std::wstring>(lines.begin() + static_cast<std::ptrdiff_t>(start_), lines.end());
-}
-
-size_t LogWatch::count(const std::wstring& text) const {
-  size_t found = 0;
-  for (const auto& line : newLines()) {
-    found += line.size() >= text.size() && line.compare(line.size() - text.size(), text.size(), text) == 0;
-  }
-  return found;
-}
-
-bool LogWatch::waitFor(const std::wstring& text, size_t n) const {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (count(text) < n) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // polling the file, not synchronising
-  }
-  return true;
-}
-
-std::string narrow(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) out.push_back(c < 128 ? static_cast<char>(c) : '?');
   return out;
 }
 
@@ -138,7 +77,7 @@ const rapidjson::Value& catalogueEntry(const std::string& name) {
 
 bool validates(const rapidjson::Value& schema, const std::wstring& text) {
   rapidjson::Document payload;
-  payload.Parse(utf8(text).c_str());
+  payload.Parse(narrow(text).c_str());
   if (payload.HasParseError() || !schema.IsObject()) return false;
   const rapidjson::SchemaDocument compiled(schema);
   rapidjson::SchemaValidator validator(compiled);
@@ -147,17 +86,14 @@ bool validates(const rapidjson::Value& schema, const std::wstring& text) {
 
 }  // namespace feature_test
 
+// The program logs into a folder of its own, removed after a run in which
+// every test passed, and runs its tests in COM's multithreaded apartment.
 int main(int argc, char** argv) {
-  feature_test::useOwnLogFolder();
-  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
   ::testing::InitGoogleTest(&argc, argv);
+  tarn_test::useOwnLogFolder();
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
   const int result = RUN_ALL_TESTS();
   CoUninitialize();
-  if (result == 0) {
-    // The group's folder; kept when a test failed, to read.
-    std::error_code ignored;
-    std::filesystem::remove_all(std::filesystem::path(feature_test::logFolder()).parent_path().parent_path(),
-                                ignored);
-  }
+  if (result == 0) tarn_test::removeOwnLogFolder();
   return result;
 }

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "message/Message.h"
 #include "module/ModuleManagerShim.h"
 #include "wrappers/ScopedHandle.h"
 
@@ -11,13 +12,6 @@ namespace {
 
 constexpr wchar_t kKitKey[] = L"SOFTWARE\\Brenix\\FirewallKit";
 constexpr wchar_t kFaultsKey[] = L"SOFTWARE\\Brenix\\FirewallKit\\Faults";
-
-std::wstring binFolder() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path);
-  return folder.substr(0, folder.find_last_of(L"\\/"));
-}
 
 void setMachineText(const wchar_t* name, const std::wstring& value) {
   ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKitKey, name, REG_SZ, value.c_str(),
@@ -55,39 +49,39 @@ void ModuleWithKit::SetUp() {
   GetTempPathW(MAX_PATH, temp);
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
   const std::string name = std::string(info->test_suite_name()) + "_" + info->name();
-  stateFile = std::wstring(temp) + L"features_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-              std::wstring(name.begin(), name.end()) + L".txt";
-  DeleteFileW(stateFile.c_str());
+  stateFile_ = std::wstring(temp) + L"features_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+               std::wstring(name.begin(), name.end()) + L".txt";
+  DeleteFileW(stateFile_.c_str());
   wchar_t previous[MAX_PATH] = {};
   DWORD size = sizeof(previous);
   hadStateFile_ = RegGetValueW(HKEY_LOCAL_MACHINE, kKitKey, L"StateFile", RRF_RT_REG_SZ, nullptr, previous,
                                &size) == ERROR_SUCCESS;
   previousStateFile_ = previous;
-  setMachineText(L"StateFile", stateFile);
-  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kFaultsKey);
+  setMachineText(L"StateFile", stateFile_);
+  clearFaults();
   deleteMachineValue(L"OpenFilePath");
 
   auto container = std::make_shared<Basalt::IOCContainer>();
-  module = std::make_unique<Ledra::TarnModuleImpl>(container, nullptr);
+  module_ = std::make_unique<Ledra::TarnModuleImpl>(container, nullptr);
   const auto manager = std::make_shared<Ledra::internal::ModuleManagerShim>(nullptr, &unloadNothing);
-  ASSERT_EQ(0u, module->baseInitialize(L"Tarn", L"second", {}, manager, bus));
-  ASSERT_EQ(0u, module->initialize());
+  ASSERT_EQ(0u, module_->baseInitialize(L"Tarn", L"second", {}, manager, bus));
+  ASSERT_EQ(0u, module_->initialize());
 }
 
 void ModuleWithKit::TearDown() {
-  if (module) {
-    module->stop();
-    module->uninitialize();
-    module.reset();
+  if (module_) {
+    module_->stop();
+    module_->uninitialize();
+    module_.reset();
   }
-  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kFaultsKey);
+  clearFaults();
   deleteMachineValue(L"OpenFilePath");
   if (hadStateFile_) {
     setMachineText(L"StateFile", previousStateFile_);
   } else {
     deleteMachineValue(L"StateFile");
   }
-  DeleteFileW(stateFile.c_str());
+  DeleteFileW(stateFile_.c_str());
 }
 
 void ModuleWithKit::deliver(const std::wstring& name, const std::wstring& payload, bool expectsReply) {
@@ -102,43 +96,49 @@ std::wstring ModuleWithKit::published(const std::wstring& name, size_t count) {
 }
 
 void ModuleWithKit::drain() {
-  deliver(L"Core.Firewall.RefreshTrafficController", L"");
-  ASSERT_NE(nullptr, bus->waitForPublished(L"Core.Firewall.TrafficController", ++drains_));
+  // The user state, or the security level while the user state is made to fail.
+  const bool user = faults_.count(L"IsAdmin") == 0;
+  const std::wstring answer = user ? L"Core.Firewall.UserState" : L"Core.Firewall.TrafficController";
+  const size_t seen = bus->publishedCount(answer);
+  deliver(user ? L"Core.Firewall.RequestUserState" : L"Core.Firewall.RefreshTrafficController", L"");
+  ASSERT_NE(nullptr, bus->waitForPublished(answer, seen + 1));
 }
 
-uint32_t ModuleWithKit::statusOf(const std::wstring& name, const std::wstring& payload) {
-  const LogWatch watch;
-  deliver(name, payload);
+uint32_t ModuleWithKit::statusOf(const std::wstring& name, const std::wstring& payload, bool expectsReply) {
+  const LogScope log;
+  deliver(name, payload, expectsReply);
   drain();
-  const std::wstring tail = L"l processing message " + name;
-  for (const auto& line : watch.newLines()) {
-    const size_t at = line.find(L"Encountered error ");
-    if (at != std::wstring::npos && line.size() >= tail.size() &&
-        line.compare(line.size() - tail.size(), tail.size(), tail) == 0) {
-      return static_cast<uint32_t>(std::wcstoul(line.c_str() + at + 18, nullptr, 10));
+  // The worker's format is "%ul": the decimal status followed by a letter l.
+  const std::wstring head = L"Encountered error ", tail = L"l processing message " + name;
+  for (const auto& line : log.lines()) {
+    const std::wstring& m = line.message;
+    if (m.compare(0, head.size(), head) == 0 && m.size() > head.size() + tail.size() &&
+        m.compare(m.size() - tail.size(), tail.size(), tail) == 0) {
+      return static_cast<uint32_t>(std::wcstoul(m.c_str() + head.size(), nullptr, 10));
     }
   }
   return 0;
 }
 
-std::wstring ModuleWithKit::failureLine(uint32_t status, const std::wstring& name) {
-  // The worker's format is "%ul": the decimal status followed by a letter l.
-  return L"Encountered error " + std::to_wstring(status) + L"l processing message " + name;
-}
-
 void ModuleWithKit::setFault(const std::wstring& operation, const wchar_t* suffix, DWORD value) {
   ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, kFaultsKey, (operation + suffix).c_str(),
                                            REG_DWORD, &value, sizeof(value)));
+  faults_.insert(operation);
+}
+
+void ModuleWithKit::clearFaults() {
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kFaultsKey);
+  faults_.clear();
 }
 
 void ModuleWithKit::setOpenFilePath(const std::wstring& path) { setMachineText(L"OpenFilePath", path); }
 
 void ModuleWithKit::writeStateFile(const std::string& text) {
-  std::ofstream(stateFile.c_str(), std::ios::binary) << text;
+  std::ofstream(stateFile_.c_str(), std::ios::binary) << text;
 }
 
 std::string ModuleWithKit::readStateFile() const {
-  std::ifstream file(stateFile.c_str(), std::ios::binary);
+  std::ifstream file(stateFile_.c_str(), std::ios::binary);
   std::stringstream text;
   text << file.rdbuf();
   return text.str();
@@ -151,13 +151,6 @@ std::vector<std::string> ModuleWithKit::records(const std::string& tag) const {
     if (line.compare(0, tag.size() + 1, tag + "\t") == 0) found.push_back(line);
   }
   return found;
-}
-
-bool ModuleWithKit::hasRecord(const std::string& tag, const std::string& text) const {
-  for (const auto& r : records(tag)) {
-    if (r.find(text) != std::string::npos) return true;
-  }
-  return false;
 }
 
 long ModuleWithKit::idOf(const std::string& tag, const std::string& text) const {

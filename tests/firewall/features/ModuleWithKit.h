@@ -7,11 +7,11 @@
 #include <windows.h>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "firewall/TarnModuleImpl.h"
-#include "message/Message.h"
 #include "tests/firewall/FakeServices.h"
 #include "tests/firewall/features/FeatureTests.h"
 
@@ -26,32 +26,34 @@ class ModuleWithKit : public ::testing::Test {
   void deliver(const std::wstring& name, const std::wstring& payload, bool expectsReply = false);
   // The payload of the count-th publication of name ("<none>" after the deadline).
   std::wstring published(const std::wstring& name, size_t count = 1);
-  // Delivers a refresh of the security level and waits for its answer: every
-  // message delivered before it has then been handled.
-  void drain();
-  // Delivers a request, waits until it was handled and answers the status the
-  // worker logged for it (0 when it logged none).
-  uint32_t statusOf(const std::wstring& name, const std::wstring& payload);
-  // The worker's line for a handler that failed with status on the message name.
-  static std::wstring failureLine(uint32_t status, const std::wstring& name);
+  // Delivers a request, waits until the worker has handled it and answers the
+  // status the worker logged for it (0 when it logged none).
+  uint32_t statusOf(const std::wstring& name, const std::wstring& payload, bool expectsReply = false);
 
+  // The component's operation answers value as its HRESULT (suffix ".hr") or
+  // result code (".result") until the faults are cleared.
   void setFault(const std::wstring& operation, const wchar_t* suffix, DWORD value);
+  void clearFaults();
   void setOpenFilePath(const std::wstring& path);
   // Replaces the model with this state-file text.
   void writeStateFile(const std::string& text);
   std::string readStateFile() const;
   // The state file's records with this tag, one a line.
   std::vector<std::string> records(const std::string& tag) const;
-  bool hasRecord(const std::string& tag, const std::string& text) const;
-  // The id (second field) of the first record holding text, or -1.
+  // The id (second field) of the first record with this tag holding text, or -1.
   long idOf(const std::string& tag, const std::string& text) const;
+  bool hasRecord(const std::string& tag, const std::string& text) const { return idOf(tag, text) != -1; }
 
   std::shared_ptr<tarn_test::FakeBus> bus = std::make_shared<tarn_test::FakeBus>();
-  std::unique_ptr<Ledra::TarnModuleImpl> module;
-  std::wstring stateFile;
 
  private:
-  size_t drains_ = 0;
+  // Delivers a request whose answer is always published and waits for that
+  // answer: every message delivered before it has then been handled.
+  void drain();
+
+  std::unique_ptr<Ledra::TarnModuleImpl> module_;
+  std::wstring stateFile_;
+  std::set<std::wstring> faults_;
   bool hadStateFile_ = false;
   std::wstring previousStateFile_;
 };

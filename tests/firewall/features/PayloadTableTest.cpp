@@ -330,17 +330,15 @@ TEST(PayloadTable, EachRowIsReadLoggedAndJudgedByTheCatalogueAlike) {
   for (const Case& c : kCases) {
     SCOPED_TRACE(std::string(c.request) + " " + narrow(c.payload));
     Ledra::ScopedVariant out;
-    const LogWatch watch;
+    const LogScope log;
     EXPECT_EQ(c.accepted, c.get(c.payload, out));
     EXPECT_EQ(narrow(c.written), narrow(describe(out.get())));
-    const auto lines = watch.newLines();
-    if (c.logged == nullptr) {
-      EXPECT_TRUE(lines.empty()) << narrow(lines.front());
-    } else {
-      EXPECT_EQ(1u, watch.count(c.logged));
-    }
+    const auto lines = log.lines();
+    EXPECT_EQ(c.logged == nullptr, lines.empty());
+    EXPECT_EQ(c.logged ? 1u : 0u, log.countMessage(c.logged ? c.logged : L""));
     for (const auto& line : lines) {
-      EXPECT_NE(std::wstring::npos, line.find(L"(Error)$ [Requests:")) << narrow(line);
+      EXPECT_EQ(L"Error", line.severity);
+      EXPECT_EQ(L"Requests", line.file);
     }
     EXPECT_EQ(c.accepted != (c.differs != nullptr), validates(valueSchema(c), c.payload)) << c.differs;
     differing += c.differs != nullptr;
@@ -350,13 +348,13 @@ TEST(PayloadTable, EachRowIsReadLoggedAndJudgedByTheCatalogueAlike) {
 }
 
 TEST(PayloadTable, TextThatIsNotJsonFailsEveryGetterWithoutALog) {
-  const LogWatch watch;
+  const LogScope log;
   for (const Case& c : kCases) {
     Ledra::ScopedVariant out;
     EXPECT_FALSE(c.get(L"{not json", out)) << c.request << " " << c.key;
     EXPECT_EQ(VT_EMPTY, out.type());
   }
-  EXPECT_TRUE(watch.newLines().empty());
+  EXPECT_TRUE(log.lines().empty());
 }
 
 TEST(PayloadTable, TheTrustLevelIsHandedToTheComponentAsAnUnsignedNumber) {
