@@ -1,6 +1,7 @@
 // Brenix::TarnIf against in-process fakes of the component: the success rule,
 // boolean reads, the enumerator, rule addresses, and that every reference the
-// adapter takes is given back on success and failure alike.
+// adapter takes is given back on success and failure alike; and verified
+// creation before any component is at hand.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,6 +9,7 @@
 #include "firewall/adapter/ModuleLock.h"
 #include "firewall/adapter/TarnIf.h"
 #include "firewall/adapter/TarnModuleUtil.h"
+#include "firewall/adapter/VerifiedCreation.h"
 #include "tests/firewall/FakeComponent.h"
 
 namespace {
@@ -201,6 +203,19 @@ TEST_F(AdapterTarnIf, OnlyNonEmptyAddressesWithoutColonAreIpv4) {
   config.result = 0x8;
   EXPECT_FALSE(tarnIf.is_ipv4_rule(&config));
   EXPECT_FALSE(tarnIf.is_ipv4_rule(nullptr));
+}
+
+// No server is registered for this class.
+constexpr CLSID kUnregistered = {
+    0x3C1E27A0, 0x5B0D, 0x4F7E, {0x9A, 0x11, 0x2D, 0x6E, 0x40, 0x8B, 0x71, 0xC5}};
+
+TEST(AdapterVerifiedCreation, RefusesANullOutPointerAndPassesOnComsRefusalLeavingOutNull) {
+  EXPECT_EQ(E_POINTER, Brenix::createVerified(CLSID_BxFWSettings, Brenix::kComponentClassContext,
+                                              IID_IBxFWSettings, nullptr));
+  void* out = reinterpret_cast<void*>(0x1234);
+  EXPECT_EQ(REGDB_E_CLASSNOTREG,
+            Brenix::createVerified(kUnregistered, Brenix::kComponentClassContext, IID_IBxFWSettings, &out));
+  EXPECT_EQ(nullptr, out);
 }
 
 }  // namespace

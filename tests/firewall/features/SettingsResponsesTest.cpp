@@ -11,6 +11,7 @@
 #include "firewall/features/ServiceResponses.h"
 #include "firewall/features/SettingsResponses.h"
 #include "firewall/features/NotifyCudResult.h"
+#include "tests/firewall/FakeComponent.h"
 #include "tests/firewall/features/FeatureTests.h"
 #include "wrappers/ScopedVariant.h"
 
@@ -216,12 +217,8 @@ TEST(SettingsResponses, TrustLevelTakesOnlyAFourByteLevelAndATextMac) {
 class ArrayObject : public IDispatch {
  public:
   explicit ArrayObject(std::vector<long> items) : items_(std::move(items)) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  FAKE_UNKNOWN(IDispatch, &IID_IDispatch);
+  IDispatch* dispatchOrNull() { return this; }
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* id) override {
