@@ -2,8 +2,22 @@
 // component: what they publish and what the component's state file holds
 // afterwards, and the status and the lines they log when a request is refused
 // or the component fails.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "firewall/TarnModuleImpl.h"
 #include "message/Message.h"
-#include "tests/firewall/features/ModuleWithKit.h"
+#include "module/ModuleManagerShim.h"
+#include "tests/firewall/FakeServices.h"
+#include "tests/firewall/features/FeatureTests.h"
+#include "wrappers/ScopedHandle.h"
 
 namespace feature_test {
 namespace {
@@ -50,10 +64,155 @@ std::string rules(bool withRuleWithoutMac) {
   return text;
 }
 
-class Handlers : public ModuleWithKit {
+constexpr wchar_t kKitKey[] = L"SOFTWARE\\Brenix\\FirewallKit";
+constexpr wchar_t kFaultsKey[] = L"SOFTWARE\\Brenix\\FirewallKit\\Faults";
+
+void setMachineText(const wchar_t* name, const std::wstring& value) {
+  ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKitKey, name, REG_SZ, value.c_str(),
+                                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))));
+}
+void deleteMachineValue(const wchar_t* name) { RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKitKey, name); }
+
+// Loads the kit's component from the bin folder and registers it, once; it stays loaded.
+class KitEnvironment : public ::testing::Environment {
+  void SetUp() override {
+    kit_.reset(LoadLibraryW((binFolder() + L"\\BxFWConfig.dll").c_str()));
+    const auto reg = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+        reinterpret_cast<void (*)()>(GetProcAddress(kit_.get(), "DllRegisterServer")));
+    ASSERT_TRUE(reg != nullptr && reg() == S_OK);
+  }
+  void TearDown() override { kit_.reset(); }
+  Ledra::ScopedLibrary kit_;
+};
+const auto* const kKitEnvironment = ::testing::AddGlobalTestEnvironment(new KitEnvironment);
+
+uint32_t unloadNothing(void*, const wchar_t*, void*) { return 0; }
+
+// The firewall module with the kit's real component (created by verified
+// creation) and a fake bus: each test gets its own state file, no fault
+// switches and no file-dialog answer.
+class Handlers : public ::testing::Test {
  protected:
+  void SetUp() override {
+    wchar_t temp[MAX_PATH] = {}, previous[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    stateFile_ = std::wstring(temp) + L"features_" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    DeleteFileW(stateFile_.c_str());
+    DWORD size = sizeof(previous);
+    hadStateFile_ = RegGetValueW(HKEY_LOCAL_MACHINE, kKitKey, L"StateFile", RRF_RT_REG_SZ, nullptr, previous,
+                                 &size) == ERROR_SUCCESS;
+    previousStateFile_ = previous;
+    setMachineText(L"StateFile", stateFile_);
+    clearFaults();
+    deleteMachineValue(L"OpenFilePath");
+    module_ = std::make_unique<Ledra::TarnModuleImpl>(std::make_shared<Basalt::IOCContainer>(), nullptr);
+    const auto manager = std::make_shared<Ledra::internal::ModuleManagerShim>(nullptr, &unloadNothing);
+    ASSERT_EQ(0u, module_->baseInitialize(L"Tarn", L"second", {}, manager, bus));
+    ASSERT_EQ(0u, module_->initialize());
+  }
+  void TearDown() override {
+    if (module_) {
+      module_->stop();
+      module_->uninitialize();
+      module_.reset();
+    }
+    clearFaults();
+    deleteMachineValue(L"OpenFilePath");
+    if (hadStateFile_) {
+      setMachineText(L"StateFile", previousStateFile_);
+    } else {
+      deleteMachineValue(L"StateFile");
+    }
+    DeleteFileW(stateFile_.c_str());
+  }
+
+  // Hands the message to the module as the bus would.
+  void deliver(const std::wstring& name, const std::wstring& payload, bool expectsReply = false) {
+    auto message = Ledra::Message::create(name, L"ui", payload);
+    if (expectsReply) message->getHeader()->flags |= Ledra::kMessageFlagExpectsReply;
+    bus->deliver(message);
+  }
+  // The payload of the count-th publication of name ("<none>" after the deadline).
+  std::wstring published(const std::wstring& name, size_t count = 1) {
+    const auto message = bus->waitForPublished(name, count);
+    return message ? message->getPayload() : L"<none>";
+  }
   size_t changes() { return bus->publishedCount(kCud); }
   std::wstring lastChange() { return published(kCud, changes()); }
+
+  // Delivers a request, waits until the worker has handled it and answers the
+  // status the worker logged for it (0 when it logged none).
+  uint32_t statusOf(const std::wstring& name, const std::wstring& payload, bool expectsReply = false) {
+    const LogScope log;
+    deliver(name, payload, expectsReply);
+    // Then a request whose answer is always published: once it is, the first
+    // was handled. The user state, or the security level while the user
+    // state is made to fail.
+    const bool user = faults_.count(L"IsAdmin") == 0;
+    const std::wstring answer = user ? L"Core.Firewall.UserState" : L"Core.Firewall.TrafficController";
+    const size_t seen = bus->publishedCount(answer);
+    deliver(user ? L"Core.Firewall.RequestUserState" : L"Core.Firewall.RefreshTrafficController", L"");
+    EXPECT_NE(nullptr, bus->waitForPublished(answer, seen + 1));
+    // The worker's format is "%ul": the decimal status followed by a letter l.
+    const std::wstring head = L"Encountered error ", tail = L"l processing message " + name;
+    for (const auto& line : log.lines()) {
+      const std::wstring& m = line.message;
+      if (m.compare(0, head.size(), head) == 0 && m.size() > head.size() + tail.size() &&
+          m.compare(m.size() - tail.size(), tail.size(), tail) == 0) {
+        return static_cast<uint32_t>(std::wcstoul(m.c_str() + head.size(), nullptr, 10));
+      }
+    }
+    return 0;
+  }
+
+  // The component's operation answers value as its HRESULT (suffix ".hr") or
+  // result code (".result") until the faults are cleared.
+  void setFault(const std::wstring& operation, const wchar_t* suffix, DWORD value) {
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, kFaultsKey, (operation + suffix).c_str(),
+                                             REG_DWORD, &value, sizeof(value)));
+    faults_.insert(operation);
+  }
+  void clearFaults() {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kFaultsKey);
+    faults_.clear();
+  }
+  void setOpenFilePath(const std::wstring& path) { setMachineText(L"OpenFilePath", path); }
+
+  // The component's model as its state file holds it.
+  void writeStateFile(const std::string& text) {
+    std::ofstream(stateFile_.c_str(), std::ios::binary) << text;
+  }
+  std::string readStateFile() const {
+    std::stringstream text;
+    text << std::ifstream(stateFile_.c_str(), std::ios::binary).rdbuf();
+    return text.str();
+  }
+  // The state file's records with this tag, one a line.
+  std::vector<std::string> records(const std::string& tag) const {
+    std::istringstream file(readStateFile());
+    std::vector<std::string> found;
+    for (std::string line; std::getline(file, line);) {
+      if (line.compare(0, tag.size() + 1, tag + "\t") == 0) found.push_back(line);
+    }
+    return found;
+  }
+  // The id (second field) of the first record with this tag holding text, or -1.
+  long idOf(const std::string& tag, const std::string& text) const {
+    for (const auto& r : records(tag)) {
+      if (r.find(text) != std::string::npos) return std::stol(r.substr(tag.size() + 1));
+    }
+    return -1;
+  }
+  bool hasRecord(const std::string& tag, const std::string& text) const { return idOf(tag, text) != -1; }
+
+  std::shared_ptr<tarn_test::FakeBus> bus = std::make_shared<tarn_test::FakeBus>();
+
+ private:
+  std::unique_ptr<Ledra::TarnModuleImpl> module_;
+  std::wstring stateFile_;
+  std::set<std::wstring> faults_;
+  bool hadStateFile_ = false;
+  std::wstring previousStateFile_;
 };
 
 TEST_F(Handlers, SettingsGroupsReportTheirChangeAndReadItBack) {
