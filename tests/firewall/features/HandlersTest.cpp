@@ -94,14 +94,10 @@ uint32_t unloadNothing(void*, const wchar_t*, void*) { return 0; }
 class Handlers : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t temp[MAX_PATH] = {}, previous[MAX_PATH] = {};
+    wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     stateFile_ = std::wstring(temp) + L"features_" + std::to_wstring(GetCurrentProcessId()) + L".txt";
     DeleteFileW(stateFile_.c_str());
-    DWORD size = sizeof(previous);
-    hadStateFile_ = RegGetValueW(HKEY_LOCAL_MACHINE, kKitKey, L"StateFile", RRF_RT_REG_SZ, nullptr, previous,
-                                 &size) == ERROR_SUCCESS;
-    previousStateFile_ = previous;
     setMachineText(L"StateFile", stateFile_);
     clearFaults();
     deleteMachineValue(L"OpenFilePath");
@@ -118,11 +114,7 @@ class Handlers : public ::testing::Test {
     }
     clearFaults();
     deleteMachineValue(L"OpenFilePath");
-    if (hadStateFile_) {
-      setMachineText(L"StateFile", previousStateFile_);
-    } else {
-      deleteMachineValue(L"StateFile");
-    }
+    deleteMachineValue(L"StateFile");
     DeleteFileW(stateFile_.c_str());
   }
 
@@ -211,8 +203,6 @@ class Handlers : public ::testing::Test {
   std::unique_ptr<Ledra::TarnModuleImpl> module_;
   std::wstring stateFile_;
   std::set<std::wstring> faults_;
-  bool hadStateFile_ = false;
-  std::wstring previousStateFile_;
 };
 
 TEST_F(Handlers, SettingsGroupsReportTheirChangeAndReadItBack) {
