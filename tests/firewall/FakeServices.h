@@ -83,18 +83,12 @@ class FakeBus : public Ledra::MessageBus {
   unsigned long request(const MessagePtr&, ReplyPtr&, const Timeout&) override { return kUnused; }
   unsigned long requestVariant(const MessagePtr&, ReplyCallback, const Timeout&) override { return kUnused; }
   unsigned long requestVariant(const MessagePtr&, ReplyPtr&, const Timeout&) override { return kUnused; }
-  unsigned long subscribe(const Name& name, const Name&, Callback callback) override {
-    return add(name, false, std::move(callback));
+  unsigned long subscribe(const Name& n, const Name&, Callback c) override { return add(n, false, c); }
+  unsigned long subscribe(const Name& n, Callback c) override { return add(n, false, c); }
+  unsigned long subscribeInSession(const Name& n, const Name&, Callback c) override {
+    return add(n, true, c);
   }
-  unsigned long subscribe(const Name& name, Callback callback) override {
-    return add(name, false, std::move(callback));
-  }
-  unsigned long subscribeInSession(const Name& name, const Name&, Callback callback) override {
-    return add(name, true, std::move(callback));
-  }
-  unsigned long subscribeInSession(const Name& name, Callback callback) override {
-    return add(name, true, std::move(callback));
-  }
+  unsigned long subscribeInSession(const Name& n, Callback c) override { return add(n, true, c); }
   unsigned long subscribeFilter(const Name&, const Name&, Callback) override { return kUnused; }
   unsigned long subscribeFilter(const Name&, Callback) override { return kUnused; }
   unsigned long subscribeFilterInSession(const Name&, const Name&, Callback) override { return kUnused; }

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
+#include <type_traits>
+
 #include "firewall/adapter/TarnIf.h"
 #include "tests/firewall/FakeComponent.h"
 #include "wrappers/ScopedVariant.h"
@@ -21,21 +24,14 @@ ATOM registerClass(const wchar_t* name) {
 }
 
 // A top-level window destroyed with the test.
-class Window {
- public:
-  Window(const wchar_t* windowClass, bool visible, HWND owner = nullptr)
-      : handle_(CreateWindowExW(0, windowClass, L"ui", WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 0, 0,
-                                100, 100, owner, nullptr, GetModuleHandleW(nullptr), nullptr)) {}
-  ~Window() {
-    if (handle_) DestroyWindow(handle_);
-  }
-  Window(const Window&) = delete;
-  Window& operator=(const Window&) = delete;
-  HWND get() const { return handle_; }
-
- private:
-  HWND handle_;
+struct WindowDestroyer {
+  void operator()(HWND window) const { DestroyWindow(window); }
 };
+using Window = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+Window window(const wchar_t* windowClass, bool visible, HWND owner = nullptr) {
+  return Window(CreateWindowExW(0, windowClass, L"ui", WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 0, 0,
+                                100, 100, owner, nullptr, GetModuleHandleW(nullptr), nullptr));
+}
 
 class OwnerWindow : public ::testing::Test {
  protected:
@@ -52,9 +48,9 @@ class OwnerWindow : public ::testing::Test {
 };
 
 TEST_F(OwnerWindow, TakesOnlyAVisibleUnownedWindowOfTheUiClassInTheSession) {
-  const Window hidden(kUiClass, false);
-  const Window other(kOtherClass, true);
-  const Window owned(kUiClass, true, other.get());
+  const Window hidden = window(kUiClass, false);
+  const Window other = window(kOtherClass, true);
+  const Window owned = window(kUiClass, true, other.get());
   ASSERT_NE(nullptr, hidden.get());
   ASSERT_NE(nullptr, other.get());
   ASSERT_NE(nullptr, owned.get());
@@ -71,7 +67,7 @@ TEST_F(OwnerWindow, TakesOnlyAVisibleUnownedWindowOfTheUiClassInTheSession) {
 }
 
 TEST_F(OwnerWindow, TheFileDialogIsOwnedByTheWindowFoundAndItsAnswerHandedBack) {
-  const Window ui(kUiClass, true);
+  const Window ui = window(kUiClass, true);
   ASSERT_NE(nullptr, ui.get());
   const auto creator = std::make_shared<tarn_test::FakeCreator>();
   creator->hub.answer.setText(L"C:\\a.exe");

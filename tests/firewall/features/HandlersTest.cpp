@@ -52,17 +52,12 @@ std::wstring cud(bool ok, int feature, int function, const std::wstring& ids = L
          std::to_wstring(function) + L",\"id_list\":\"" + ids + L"\"}";
 }
 
-// Rules: IPv4 and IPv6 with one MAC, an IPv4 rule with another, and (only
-// where asked) an IPv4 rule without MAC, which matches every MAC.
-std::string rules(bool withRuleWithoutMac) {
-  std::string text =
-      "BxFWConfig model 1\n"
-      "rule\t1\t192.168.1.10\t00-1A-2B-3C-4D-5E\t1\n"
-      "rule\t2\tfe80::1\t00-1A-2B-3C-4D-5E\t1\n"
-      "rule\t3\t172.16.5.4\tA4-5E-60-C2-11-09\t2\n";
-  if (withRuleWithoutMac) text += "rule\t4\t10.0.0.1\t\\0\t0\n";
-  return text;
-}
+// Rules: IPv4 and IPv6 with one MAC, and an IPv4 rule with another.
+constexpr char kRules[] =
+    "BxFWConfig model 1\n"
+    "rule\t1\t192.168.1.10\t00-1A-2B-3C-4D-5E\t1\n"
+    "rule\t2\tfe80::1\t00-1A-2B-3C-4D-5E\t1\n"
+    "rule\t3\t172.16.5.4\tA4-5E-60-C2-11-09\t2\n";
 
 constexpr wchar_t kKitKey[] = L"SOFTWARE\\Brenix\\FirewallKit";
 constexpr wchar_t kFaultsKey[] = L"SOFTWARE\\Brenix\\FirewallKit\\Faults";
@@ -376,7 +371,7 @@ TEST_F(Handlers, ComponentFailuresAndBadDataAreLoggedAndAnsweredAsEachRequestSay
        L"publish as payload is incorrect.",
        L"Core.Firewall.IntrusionDetection", kNothing},
   };
-  writeStateFile(rules(false));
+  writeStateFile(kRules);
   setOpenFilePath(L"C:\\Tools\\app.exe");
   for (const Case& c : cases) {
     SCOPED_TRACE(narrow(c.name) + " " + std::to_string(c.value));
@@ -435,7 +430,7 @@ TEST_F(Handlers, TheChosenFileIsPublishedAndACancelledDialogGivesAnEmptyPath) {
 }
 
 TEST_F(Handlers, TrustLevelReadMatchesMacsWithoutRegardToCaseAndAnswersTheRequester) {
-  writeStateFile(rules(false));
+  writeStateFile(kRules);
   const struct {
     const wchar_t* mac;
     int level;
@@ -454,7 +449,8 @@ TEST_F(Handlers, TrustLevelReadMatchesMacsWithoutRegardToCaseAndAnswersTheReques
 }
 
 TEST_F(Handlers, TrustLevelWriteReachesEveryMatchingIpv4RuleAndPublishesNothing) {
-  writeStateFile(rules(true));
+  // A rule without MAC matches every MAC.
+  writeStateFile(kRules + std::string("rule\t4\t10.0.0.1\t\\0\t0\n"));
   EXPECT_EQ(0u, statusOf(fw(L"SetTrustLevel"), LR"({"mac_address":"00-1a-2b-3c-4d-5e","trust_level":2})"));
   const std::string model = readStateFile();
   EXPECT_NE(std::string::npos, model.find("rule\t1\t192.168.1.10\t00-1A-2B-3C-4D-5E\t2\n")) << model;
