@@ -159,12 +159,10 @@ VARIANT boolean(VARIANT_BOOL value) {
 
 TEST(AdapterPropertyRead, ReadsBooleansTextsAndNumbersByName) {
   BxDynamicInterface bag;
-  ScopedVariant text(L"80,443"), level(3), desc;
-  const std::pair<DISPID, VARIANT> stored[] = {{8, boolean(VARIANT_TRUE)},
-                                               {9, boolean(1)},
-                                               {10, boolean(VARIANT_FALSE)},
-                                               {16, text.get()},
-                                               {26, level.get()}};
+  ScopedVariant text(L"80,443"), none(static_cast<const wchar_t*>(nullptr)), level(3), desc;
+  const std::pair<DISPID, VARIANT> stored[] = {
+      {8, boolean(VARIANT_TRUE)}, {9, boolean(1)}, {10, boolean(VARIANT_FALSE)},
+      {16, text.get()},           {1, none.get()}, {26, level.get()}};
   for (auto [id, value] : stored) ASSERT_EQ(S_OK, invoke(bag, id, DISPATCH_PROPERTYPUT, nullptr, &value));
   desc.setDispatch(&bag);
 
@@ -179,6 +177,9 @@ TEST(AdapterPropertyRead, ReadsBooleansTextsAndNumbersByName) {
   std::wstring words = L"before";
   EXPECT_TRUE(get_property_byname(desc.get(), L"sPort", words));
   EXPECT_EQ(L"80,443", words);
+  std::wstring nullText = L"before";
+  EXPECT_TRUE(get_property_byname(desc.get(), L"bBlockedProgsUiVisible", nullText));
+  EXPECT_EQ(L"", nullText);
   long number = 0;
   EXPECT_TRUE(get_property_byname(desc.get(), L"Level", number));
   EXPECT_EQ(3, number);

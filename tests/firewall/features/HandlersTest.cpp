@@ -265,8 +265,6 @@ TEST_F(Handlers, RefusedRequestsLogTheirLineAnswerTheirStatusAndChangeNothing) {
       {L"GetUploadedFilePath", L"session 1", kInvalid, 128, L"GetUploadedFilePath:Failed to parse user data"},
       {L"GetUploadedFilePath", LR"({"session_ID":0})", kDataError, 132,
        L"GetUploadedFilePath:Failed to get window id from payload"},
-      {L"GetUploadedFilePath", L"{}", kDataError, 132,
-       L"GetUploadedFilePath:Failed to get window id from payload"},
       {L"GetTrustLevel", LR"({"mac":"00-1A-2B-3C-4D-5E"})", kInvalid, 155,
        L"TarnModuleImpl::get_network_trust_level: Invalid parameter received in user data."},
       {L"SetTrustLevel", LR"({"mac_address":)", kDataError, 174,
@@ -418,15 +416,6 @@ TEST_F(Handlers, UserStateTellsWhetherTheUserIsAnAdministrator) {
   FreeSid(administrators);
   deliver(fw(L"RequestUserState"), L"");
   EXPECT_EQ(member ? L"{\"admin\":true}" : L"{\"admin\":false}", published(fw(L"UserState")));
-}
-
-TEST_F(Handlers, TheChosenFileIsPublishedAndACancelledDialogGivesAnEmptyPath) {
-  setOpenFilePath(L"C:\\Tools\\app.exe");
-  deliver(fw(L"GetUploadedFilePath"), L"{\"session_ID\":1}");
-  EXPECT_EQ(L"{\"FilePath\":\"C:\\\\Tools\\\\app.exe\"}", published(kFilePath));
-  setOpenFilePath(L"");  // cancelled
-  deliver(fw(L"GetUploadedFilePath"), L"{\"session_ID\":1}");
-  EXPECT_EQ(L"{\"FilePath\":\"\"}", published(kFilePath, 2));
 }
 
 TEST_F(Handlers, TrustLevelReadMatchesMacsWithoutRegardToCaseAndAnswersTheRequester) {

@@ -1,5 +1,6 @@
+#include "tests/firewall/features/FeatureTests.h"
+
 #include <gtest/gtest.h>
-#include <objbase.h>
 
 #include <rapidjson/schema.h>
 
@@ -7,7 +8,6 @@
 #include <sstream>
 
 #include "firewall/features/NotifyCudResult.h"
-#include "tests/firewall/features/FeatureTests.h"
 
 namespace feature_test {
 
@@ -85,15 +85,3 @@ bool validates(const rapidjson::Value& schema, const std::wstring& text) {
 }
 
 }  // namespace feature_test
-
-// The program logs into a folder of its own, removed after a run in which
-// every test passed, and runs its tests in COM's multithreaded apartment.
-int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  tarn_test::useOwnLogFolder();
-  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-  const int result = RUN_ALL_TESTS();
-  CoUninitialize();
-  if (result == 0) tarn_test::removeOwnLogFolder();
-  return result;
-}
