@@ -414,6 +414,12 @@ TEST_F(Handlers, UserStateTellsWhetherTheUserIsAnAdministrator) {
   EXPECT_EQ(member ? L"{\"admin\":true}" : L"{\"admin\":false}", published(fw(L"UserState")));
 }
 
+TEST_F(Handlers, TheChosenFileIsPublished) {
+  setOpenFilePath(L"C:\\Tools\\app.exe");
+  deliver(fw(L"GetUploadedFilePath"), L"{\"session_ID\":1}");
+  EXPECT_EQ(L"{\"FilePath\":\"C:\\\\Tools\\\\app.exe\"}", published(kFilePath));
+}
+
 TEST_F(Handlers, TrustLevelReadMatchesMacsWithoutRegardToCaseAndAnswersTheRequester) {
   writeStateFile(kRules);
   const struct {
