@@ -98,7 +98,7 @@ TEST_F(AdapterTarnIf, SettingsCallReadsTheBagOnlyAfterSuccess) {
                                 [](const VARIANT&) { ADD_FAILURE() << "read without settings"; }));
 }
 
-TEST_F(AdapterTarnIf, OnlyVariantTrueConfigValuesReadAsTrue) {
+TEST_F(AdapterTarnIf, ConfigValuesReadAsTrueOnlyForVariantTrueAndFailAtEveryBrokenStep) {
   firewall.answer.setDispatch(config.dispatch());
   for (const auto& [stored, expected] : {std::make_pair(VARIANT_TRUE, true), std::make_pair<short>(1, false),
                                          std::make_pair(VARIANT_FALSE, false)}) {
@@ -115,9 +115,7 @@ TEST_F(AdapterTarnIf, OnlyVariantTrueConfigValuesReadAsTrue) {
     EXPECT_EQ(100, firewall.lastConfigId);
     EXPECT_EQ(9, config.lastId);
   }
-}
-
-TEST_F(AdapterTarnIf, ConfigValueReadFailsAtEveryBrokenStep) {
+  // Every broken step fails the read.
   bool value = false;
   creator->refuse = E_ACCESSDENIED;
   EXPECT_EQ(kUnsuccessful, tarnIf.GetFirewallConfigValue(114, 0, value));
