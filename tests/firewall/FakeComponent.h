@@ -35,17 +35,12 @@
 
 // IDispatch of a fake that travels in a VT_DISPATCH but is never called
 // through IDispatch, as the component's objects do.
-#define FAKE_DISPATCH_STUBS                                                                              \
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }                       \
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }          \
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {             \
-    return E_NOTIMPL;                                                                                    \
-  }                                                                                                      \
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) \
-      override {                                                                                         \
-    return E_NOTIMPL;                                                                                    \
-  }                                                                                                      \
-  IDispatch* dispatchOrNull() { return static_cast<IDispatch*>(this); }                                  \
+#define FAKE_DISPATCH_STUBS                                                                  \
+  FAKE_UNUSED(GetTypeInfoCount, UINT*);                                                      \
+  FAKE_UNUSED(GetTypeInfo, UINT, LCID, ITypeInfo**);                                         \
+  FAKE_UNUSED(GetIDsOfNames, REFIID, LPOLESTR*, UINT, LCID, DISPID*);                        \
+  FAKE_UNUSED(Invoke, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*); \
+  IDispatch* dispatchOrNull() { return static_cast<IDispatch*>(this); }                      \
   IDispatch* dispatch() { return static_cast<IDispatch*>(this); }
 
 #define FAKE_UNUSED(slot, ...) \

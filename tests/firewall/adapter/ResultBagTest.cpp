@@ -11,7 +11,6 @@
 #include "firewall/adapter/ModuleLock.h"
 #include "firewall/adapter/TarnModuleUtil.h"
 #include "tests/firewall/FakeComponent.h"
-#include "wrappers/ScopedSafeArray.h"
 
 namespace {
 
@@ -115,18 +114,17 @@ TEST(AdapterBag, OnlyTheCountedFormHoldsTheModuleLockAndOnlyWhileReferenced) {
   EXPECT_EQ(0, Brenix::moduleLockCount());
 }
 
+// The ids of an array of VARIANTs that starts at 0; -1 stands for an element that is no VT_I4.
 std::vector<long> idsOf(const VARIANT& list) {
   LONG lower = -1, upper = -1;
-  ::SafeArrayGetLBound(V_ARRAY(&list), 1, &lower);
-  ::SafeArrayGetUBound(V_ARRAY(&list), 1, &upper);
+  EXPECT_EQ(S_OK, ::SafeArrayGetLBound(V_ARRAY(&list), 1, &lower));
   EXPECT_EQ(0, lower);
+  ::SafeArrayGetUBound(V_ARRAY(&list), 1, &upper);
   std::vector<long> ids;
-  Ledra::ScopedSafeArrayLock lock;
-  EXPECT_EQ(S_OK, lock.lock(V_ARRAY(&list)));
   for (LONG index = 0; index <= upper; ++index) {
-    const VARIANT& element = static_cast<const VARIANT*>(lock.data())[index];
-    EXPECT_EQ(VT_I4, V_VT(&element));
-    ids.push_back(V_I4(&element));
+    ScopedVariant element;
+    ::SafeArrayGetElement(V_ARRAY(&list), &index, element.receive());
+    ids.push_back(element.type() == VT_I4 ? V_I4(&element.get()) : -1);
   }
   return ids;
 }

@@ -50,9 +50,9 @@ std::wstring describe(const VARIANT& v) {
 
 const rapidjson::Value& catalogueRequests() {
   static const rapidjson::Document catalogue = [] {
-    std::ifstream file((binFolder() + L"\\..\\catalogue\\requests.json").c_str(), std::ios::binary);
     std::stringstream text;
-    text << file.rdbuf();
+    text
+        << std::ifstream((binFolder() + L"\\..\\catalogue\\requests.json").c_str(), std::ios::binary).rdbuf();
     rapidjson::Document document;
     document.Parse(text.str().c_str());
     return document;

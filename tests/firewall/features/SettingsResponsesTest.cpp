@@ -103,33 +103,30 @@ TEST(SettingsResponses, AWordMemberGivesTheWordOfItsNumberAndLogsANumberWithoutO
   }
 }
 
-TEST(SettingsResponses, SmartAdviceIsTrueOnlyForVariantTrue) {
-  Bag bag;
-  bag.boolean(L"bShowSmartRecos", 1)  // 1 is not VARIANT_TRUE
+TEST(SettingsResponses, SmartAdviceAndHistoryGiveTheirMembersInOrderTheEventKindsAsAnObject) {
+  Bag smart, history;
+  smart
+      .boolean(L"bShowSmartRecos", 1)  // 1 is not VARIANT_TRUE
       .boolean(L"bAutomatic", kTrue)
       .boolean(L"bEnableProtStartup", kFalse)
       .boolean(L"bAllowIcmp", kTrue)
       .boolean(L"bEnableUdp", kTrue);
-  Brenix::Refresh_smartadvice_response response;
-  ASSERT_TRUE(response.build(bag.desc()));
+  fillHistory(history);
+  history.text(L"sPort", L"80,1000-2000");
+  Brenix::Refresh_smartadvice_response smartAdvice;
+  Brenix::Refresh_history_response events;
+  ASSERT_TRUE(smartAdvice.build(smart.desc()));
+  ASSERT_TRUE(events.build(history.desc()));
   EXPECT_EQ(
       L"{\"enable_smart_advice\":false,\"automatic_smart_advice\":true,"
       L"\"enable_protection_at_startup\":false,\"allow_icmp_ping\":true,\"enable_udp_tracking\":true}",
-      response.toString());
-}
-
-TEST(SettingsResponses, HistoryNestsTheEventKindsAsAnObject) {
-  Bag bag;
-  fillHistory(bag);
-  bag.text(L"sPort", L"80,1000-2000");
-  Brenix::Refresh_history_response response;
-  ASSERT_TRUE(response.build(bag.desc()));
+      smartAdvice.toString());
   EXPECT_EQ(
       L"{\"log_events\":true,\"what_events_to_log\":{\"blocked_programs\":true,\"icmp_pings\":false,"
       L"\"banned_ips\":true,\"system_service_ports\":false,\"intrusion_detection\":true,"
       L"\"unknown_events\":false},\"dont_log_events_on_ports\":true,\"what_ports_not_to_log\":\"80,1000-"
       L"2000\"}",
-      response.toString());
+      events.toString());
 }
 
 TEST(SettingsResponses, AnAnswerStopsAtTheFirstPropertyItCannotReadKeepingTheMembersBefore) {
