@@ -103,11 +103,9 @@ class Handlers : public ::testing::Test {
     ASSERT_EQ(0u, module_->initialize());
   }
   void TearDown() override {
-    if (module_) {
-      module_->stop();
-      module_->uninitialize();
-      module_.reset();
-    }
+    module_->stop();
+    module_->uninitialize();
+    module_.reset();
     clearFaults();
     deleteMachineValue(L"OpenFilePath");
     deleteMachineValue(L"StateFile");
@@ -386,13 +384,7 @@ TEST_F(Handlers, TheRestoreButtonIsEnabledExactlyWhileSettingsDifferFromTheDefau
 
 TEST_F(Handlers, UserStateTellsWhetherTheUserIsAnAdministrator) {
   // The component answers from the process token's membership of BUILTIN\Administrators.
-  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-  PSID administrators = nullptr;
-  ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0,
-                                       0, 0, 0, &administrators));
-  BOOL member = FALSE;
-  CheckTokenMembership(nullptr, administrators, &member);
-  FreeSid(administrators);
+  const bool member = IsUserAnAdmin();
   deliver(fw(L"RequestUserState"), L"");
   EXPECT_EQ(member ? L"{\"admin\":true}" : L"{\"admin\":false}", published(fw(L"UserState")));
 }
