@@ -15,14 +15,6 @@ namespace {
 constexpr wchar_t kUiClass[] = L"ChromiumContainerImpl";
 constexpr wchar_t kOtherClass[] = L"ChromiumContainerImplOther";
 
-ATOM registerClass(const wchar_t* name) {
-  WNDCLASSW windowClass = {};
-  windowClass.lpfnWndProc = DefWindowProcW;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = name;
-  return RegisterClassW(&windowClass);
-}
-
 // A top-level window destroyed with the test.
 struct WindowDestroyer {
   void operator()(HWND window) const { DestroyWindow(window); }
@@ -36,8 +28,13 @@ Window window(const wchar_t* windowClass, bool visible, HWND owner = nullptr) {
 class OwnerWindow : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    registerClass(kUiClass);
-    registerClass(kOtherClass);
+    for (const wchar_t* name : {kUiClass, kOtherClass}) {
+      WNDCLASSW windowClass = {};
+      windowClass.lpfnWndProc = DefWindowProcW;
+      windowClass.hInstance = GetModuleHandleW(nullptr);
+      windowClass.lpszClassName = name;
+      RegisterClassW(&windowClass);
+    }
   }
   void SetUp() override {
     DWORD id = 0;

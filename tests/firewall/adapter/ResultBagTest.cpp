@@ -148,19 +148,15 @@ TEST(AdapterIdList, ConvertsDecimalListsAndRefusesAnythingElse) {
   }
 }
 
-VARIANT boolean(VARIANT_BOOL value) {
-  VARIANT v{};
-  V_VT(&v) = VT_BOOL;
-  V_BOOL(&v) = value;
-  return v;
-}
-
 TEST(AdapterPropertyRead, ReadsBooleansTextsAndNumbersByName) {
   BxDynamicInterface bag;
-  ScopedVariant text(L"80,443"), none(static_cast<const wchar_t*>(nullptr)), level(3), desc;
-  const std::pair<DISPID, VARIANT> stored[] = {
-      {8, boolean(VARIANT_TRUE)}, {9, boolean(1)}, {10, boolean(VARIANT_FALSE)},
-      {16, text.get()},           {1, none.get()}, {26, level.get()}};
+  ScopedVariant yes, one, no, text(L"80,443"), none(static_cast<const wchar_t*>(nullptr)), level(3), desc;
+  yes.setBool(true);
+  one.setBool(true);
+  V_BOOL(one.asInOut()) = 1;  // not VARIANT_TRUE
+  no.setBool(false);
+  const std::pair<DISPID, VARIANT> stored[] = {{8, yes.get()},   {9, one.get()},  {10, no.get()},
+                                               {16, text.get()}, {1, none.get()}, {26, level.get()}};
   for (auto [id, value] : stored) ASSERT_EQ(S_OK, invoke(bag, id, DISPATCH_PROPERTYPUT, nullptr, &value));
   desc.setDispatch(&bag);
 

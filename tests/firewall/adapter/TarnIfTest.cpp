@@ -33,10 +33,6 @@ class AdapterTarnIf : public ::testing::Test {
     EXPECT_EQ(1, settings.refs());
     EXPECT_EQ(0, Brenix::moduleLockCount());
   }
-  uint32_t setState(long state, long reenable) {
-    ScopedVariant stateValue(state), reenableValue(reenable);
-    return tarnIf.set_firewall_state(stateValue.get(), reenableValue.get(), ComPtr<IBxFWSettings>(&settings));
-  }
 
   FakeConfig config;
   FakeConfigCollection collection;
@@ -63,7 +59,9 @@ TEST_F(AdapterTarnIf, SettingsCallSucceedsOnlyWhenHresultAndMaskedResultAreZero)
   for (const auto& c : cases) {
     settings.hr = c.hr;
     settings.result = c.result;
-    EXPECT_EQ(c.status, setState(1, 30)) << std::hex << c.hr << " " << c.result;
+    EXPECT_EQ(c.status, tarnIf.set_firewall_state(ScopedVariant(1L).get(), ScopedVariant(30L).get(),
+                                                  ComPtr<IBxFWSettings>(&settings)))
+        << std::hex << c.hr << " " << c.result;
     EXPECT_EQ(1, settings.refs());
   }
   // The data arrive in order, then the bag as a dispatch VARIANT.

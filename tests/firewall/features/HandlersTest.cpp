@@ -159,7 +159,6 @@ class Handlers : public ::testing::Test {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, kFaultsKey);
     faults_.clear();
   }
-  void setOpenFilePath(const std::wstring& path) { setMachineText(L"OpenFilePath", path); }
 
   // The component's model as its state file holds it.
   void writeStateFile(const std::string& text) {
@@ -251,7 +250,7 @@ TEST_F(Handlers, RefusedRequestsLogTheirLineAnswerTheirStatusAndChangeNothing) {
       {L"SetTrustLevel", LR"({"mac_address":"00-1A-2B-3C-4D-5E"})", kInvalid, 178,
        L"TarnModuleImpl::set_network_trust_level: Invalid parameter received in user data."},
   };
-  setOpenFilePath(L"C:\\Tools\\app.exe");
+  setMachineText(L"OpenFilePath", L"C:\\Tools\\app.exe");
   for (const Case& c : cases) {
     SCOPED_TRACE(narrow(c.name) + " " + narrow(c.payload));
     const LogScope log;
@@ -349,7 +348,7 @@ TEST_F(Handlers, ComponentFailuresAndBadDataAreLoggedAndAnsweredAsEachRequestSay
        L"Core.Firewall.IntrusionDetection", kNothing},
   };
   writeStateFile(kRules);
-  setOpenFilePath(L"C:\\Tools\\app.exe");
+  setMachineText(L"OpenFilePath", L"C:\\Tools\\app.exe");
   for (const Case& c : cases) {
     SCOPED_TRACE(narrow(c.name) + " " + std::to_string(c.value));
     clearFaults();
@@ -390,7 +389,7 @@ TEST_F(Handlers, UserStateTellsWhetherTheUserIsAnAdministrator) {
 }
 
 TEST_F(Handlers, TheChosenFileIsPublished) {
-  setOpenFilePath(L"C:\\Tools\\app.exe");
+  setMachineText(L"OpenFilePath", L"C:\\Tools\\app.exe");
   deliver(fw(L"GetUploadedFilePath"), L"{\"session_ID\":1}");
   EXPECT_EQ(L"{\"FilePath\":\"C:\\\\Tools\\\\app.exe\"}", published(kFilePath));
 }

@@ -50,18 +50,15 @@ class Bag {
   ScopedVariant desc_;  // released before the bag it points to
 };
 
-constexpr VARIANT_BOOL kTrue = VARIANT_TRUE;
-constexpr VARIANT_BOOL kFalse = VARIANT_FALSE;
-
 void fillHistory(Bag& bag) {
-  bag.boolean(L"bEnable", kTrue)
-      .boolean(L"bBlockedProgs", kTrue)
-      .boolean(L"bIcmpPings", kFalse)
-      .boolean(L"bBannedIpAddActivity", kTrue)
-      .boolean(L"bSystemPortEvents", kFalse)
-      .boolean(L"bIdsEvents", kTrue)
-      .boolean(L"bUnknownPortEvents", kFalse)
-      .boolean(L"bDoNotLogOnPort", kTrue);
+  bag.boolean(L"bEnable", VARIANT_TRUE)
+      .boolean(L"bBlockedProgs", VARIANT_TRUE)
+      .boolean(L"bIcmpPings", VARIANT_FALSE)
+      .boolean(L"bBannedIpAddActivity", VARIANT_TRUE)
+      .boolean(L"bSystemPortEvents", VARIANT_FALSE)
+      .boolean(L"bIdsEvents", VARIANT_TRUE)
+      .boolean(L"bUnknownPortEvents", VARIANT_FALSE)
+      .boolean(L"bDoNotLogOnPort", VARIANT_TRUE);
 }
 
 TEST(SettingsResponses, AWordMemberGivesTheWordOfItsNumberAndLogsANumberWithoutOne) {
@@ -84,7 +81,7 @@ TEST(SettingsResponses, AWordMemberGivesTheWordOfItsNumberAndLogsANumberWithoutO
   for (const Case& c : cases) {
     SCOPED_TRACE(narrow(c.property) + " " + std::to_string(c.level));
     Bag bag;
-    bag.boolean(L"bHipsEnable", kTrue).number(c.property, c.level);
+    bag.boolean(L"bHipsEnable", VARIANT_TRUE).number(c.property, c.level);
     const LogScope log;
     std::wstring result = L"before";
     bool built = false;
@@ -107,10 +104,10 @@ TEST(SettingsResponses, SmartAdviceAndHistoryGiveTheirMembersInOrderTheEventKind
   Bag smart, history;
   smart
       .boolean(L"bShowSmartRecos", 1)  // 1 is not VARIANT_TRUE
-      .boolean(L"bAutomatic", kTrue)
-      .boolean(L"bEnableProtStartup", kFalse)
-      .boolean(L"bAllowIcmp", kTrue)
-      .boolean(L"bEnableUdp", kTrue);
+      .boolean(L"bAutomatic", VARIANT_TRUE)
+      .boolean(L"bEnableProtStartup", VARIANT_FALSE)
+      .boolean(L"bAllowIcmp", VARIANT_TRUE)
+      .boolean(L"bEnableUdp", VARIANT_TRUE);
   fillHistory(history);
   history.text(L"sPort", L"80,1000-2000");
   Brenix::Refresh_smartadvice_response smartAdvice;
