@@ -48,9 +48,7 @@ TEST_F(OwnerWindow, TakesOnlyAVisibleUnownedWindowOfTheUiClassInTheSession) {
   const Window hidden = window(kUiClass, false);
   const Window other = window(kOtherClass, true);
   const Window owned = window(kUiClass, true, other.get());
-  ASSERT_NE(nullptr, hidden.get());
-  ASSERT_NE(nullptr, other.get());
-  ASSERT_NE(nullptr, owned.get());
+  ASSERT_TRUE(hidden && other && owned);
   const HWND found = Brenix::TarnIf::find_owner_window(session.get());
   EXPECT_NE(hidden.get(), found);
   EXPECT_NE(other.get(), found);

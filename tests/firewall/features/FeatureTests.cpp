@@ -4,6 +4,7 @@
 
 #include <rapidjson/schema.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -14,8 +15,7 @@ namespace feature_test {
 std::wstring binFolder() {
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, path, MAX_PATH);
-  const std::wstring file(path);
-  return file.substr(0, file.find_last_of(L"\\/"));
+  return std::filesystem::path(path).parent_path().wstring();
 }
 
 std::string narrow(const std::wstring& text) {

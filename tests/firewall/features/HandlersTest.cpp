@@ -11,7 +11,6 @@
 #include <set>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "firewall/TarnModuleImpl.h"
 #include "message/Message.h"
@@ -131,9 +130,8 @@ class Handlers : public ::testing::Test {
   uint32_t statusOf(const std::wstring& name, const std::wstring& payload, bool expectsReply = false) {
     const LogScope log;
     deliver(name, payload, expectsReply);
-    // Then a request whose answer is always published: once it is, the first
-    // was handled. The user state, or the security level while the user
-    // state is made to fail.
+    // Then one whose answer is always published (the user state, or the security
+    // level while the user state fails): once it is, the first was handled.
     const bool user = faults_.count(L"IsAdmin") == 0;
     const std::wstring answer = user ? L"Core.Firewall.UserState" : L"Core.Firewall.TrafficController";
     const size_t seen = bus->publishedCount(answer);
