@@ -35,17 +35,12 @@
 
 // IDispatch of a fake that travels in a VT_DISPATCH but is never called
 // through IDispatch, as the component's objects do.
-#define FAKE_DISPATCH_STUBS                                                                              \
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }                       \
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }          \
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {             \
-    return E_NOTIMPL;                                                                                    \
-  }                                                                                                      \
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) \
-      override {                                                                                         \
-    return E_NOTIMPL;                                                                                    \
-  }                                                                                                      \
-  IDispatch* dispatchOrNull() { return static_cast<IDispatch*>(this); }                                  \
+#define FAKE_DISPATCH_STUBS                                                                  \
+  FAKE_UNUSED(GetTypeInfoCount, UINT*);                                                      \
+  FAKE_UNUSED(GetTypeInfo, UINT, LCID, ITypeInfo**);                                         \
+  FAKE_UNUSED(GetIDsOfNames, REFIID, LPOLESTR*, UINT, LCID, DISPID*);                        \
+  FAKE_UNUSED(Invoke, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*); \
+  IDispatch* dispatchOrNull() { return static_cast<IDispatch*>(this); }                      \
   IDispatch* dispatch() { return static_cast<IDispatch*>(this); }
 
 #define FAKE_UNUSED(slot, ...) \
@@ -139,6 +134,8 @@ class FakePersonalFirewallConfig : public IBxPersonalFirewallConfig {
 // "successful" into the result bag by name as the component does, and answers
 // a prepared HRESULT and result code. No other slot is used by these tests.
 class FakeFWSettings : public IBxFWSettings {
+  using V = VARIANT;  // keeps each slot on one line
+
  public:
   FAKE_UNKNOWN(IBxFWSettings, &IID_IBxFWSettings);
   FAKE_UNUSED(Reserved3);
@@ -159,47 +156,43 @@ class FakeFWSettings : public IBxFWSettings {
     DISPID id = 0;
     if (V_VT(&desc) == VT_DISPATCH &&
         V_DISPATCH(&desc)->GetIDsOfNames(IID_NULL, name, 1, 1024, &id) == S_OK) {
-      VARIANT yes{};
-      V_VT(&yes) = VT_BOOL;
-      V_BOOL(&yes) = VARIANT_TRUE;
-      DISPPARAMS params = {&yes, nullptr, 1, 0};
+      Ledra::ScopedVariant yes;
+      yes.setBool(true);
+      DISPPARAMS params = {yes.asInOut(), nullptr, 1, 0};
       V_DISPATCH(&desc)->Invoke(id, IID_NULL, 1024, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
     }
     *resultCode = result;
     return hr;
   }
-  FAKE_UNUSED(GetSecurityLevel, VARIANT, long*);           // 12
-  FAKE_UNUSED(SetSecurityLevel, VARIANT, VARIANT, long*);  // 13
-  FAKE_UNUSED(GetSmartRecomendations, VARIANT, long*);     // 14
-  FAKE_UNUSED(SetSmartRecomendations, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, long*);
-  FAKE_UNUSED(GetEventLog, VARIANT, long*);  // 16
-  FAKE_UNUSED(SetEventLog, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT,
-              VARIANT, long*);                            // 17
-  FAKE_UNUSED(as_GetProgramPermissions, VARIANT, long*);  // 18
-  FAKE_UNUSED(AddProgramPermission, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, long*);
-  FAKE_UNUSED(EditProgramPermission, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, long*);
-  FAKE_UNUSED(RemoveProgramPermissions, VARIANT, VARIANT, long*);  // 21
-  FAKE_UNUSED(as_GetIPAddresses, VARIANT, long*);                  // 22
-  FAKE_UNUSED(AddIPAddress, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, long*);
-  FAKE_UNUSED(EditIPAddress, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, long*);
-  FAKE_UNUSED(RemoveIPAddresses, VARIANT, VARIANT, long*);  // 25
-  FAKE_UNUSED(as_GetSystemServices, VARIANT, long*);        // 26
-  FAKE_UNUSED(AddSystemService, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT,
-              VARIANT, VARIANT, VARIANT, long*);  // 27
-  FAKE_UNUSED(EditSystemService, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT,
-              VARIANT, VARIANT, VARIANT, VARIANT, long*);      // 28
-  FAKE_UNUSED(RemoveSystemServices, VARIANT, VARIANT, long*);  // 29
+  FAKE_UNUSED(GetSecurityLevel, V, long*);                                    // 12
+  FAKE_UNUSED(SetSecurityLevel, V, V, long*);                                 // 13
+  FAKE_UNUSED(GetSmartRecomendations, V, long*);                              // 14
+  FAKE_UNUSED(SetSmartRecomendations, V, V, V, V, V, V, long*);               // 15
+  FAKE_UNUSED(GetEventLog, V, long*);                                         // 16
+  FAKE_UNUSED(SetEventLog, V, V, V, V, V, V, V, V, V, V, long*);              // 17
+  FAKE_UNUSED(as_GetProgramPermissions, V, long*);                            // 18
+  FAKE_UNUSED(AddProgramPermission, V, V, V, V, V, long*);                    // 19
+  FAKE_UNUSED(EditProgramPermission, V, V, V, V, V, long*);                   // 20
+  FAKE_UNUSED(RemoveProgramPermissions, V, V, long*);                         // 21
+  FAKE_UNUSED(as_GetIPAddresses, V, long*);                                   // 22
+  FAKE_UNUSED(AddIPAddress, V, V, V, V, V, V, V, long*);                      // 23
+  FAKE_UNUSED(EditIPAddress, V, V, V, V, V, V, V, V, long*);                  // 24
+  FAKE_UNUSED(RemoveIPAddresses, V, V, long*);                                // 25
+  FAKE_UNUSED(as_GetSystemServices, V, long*);                                // 26
+  FAKE_UNUSED(AddSystemService, V, V, V, V, V, V, V, V, V, V, V, long*);      // 27
+  FAKE_UNUSED(EditSystemService, V, V, V, V, V, V, V, V, V, V, V, V, long*);  // 28
+  FAKE_UNUSED(RemoveSystemServices, V, V, long*);                             // 29
   FAKE_UNUSED(Reserved30);
   FAKE_UNUSED(Reserved31);
   FAKE_UNUSED(ResetToDefaults, long*);            // 32
   FAKE_UNUSED(IsResetToDefaults, VARIANT_BOOL*);  // 33
   FAKE_UNUSED(Reserved34);
-  FAKE_UNUSED(as_GetIPReputation, VARIANT, long*);                  // 35
-  FAKE_UNUSED(EditIPReputation, VARIANT, VARIANT, VARIANT, long*);  // 36
-  FAKE_UNUSED(RemoveIPReputation, VARIANT, VARIANT, long*);         // 37
-  FAKE_UNUSED(EnableIPReputation, VARIANT, VARIANT, long*);         // 38
-  FAKE_UNUSED(GetHips, VARIANT, long*);                             // 39
-  FAKE_UNUSED(SetHips, VARIANT, VARIANT, VARIANT, long*);           // 40
+  FAKE_UNUSED(as_GetIPReputation, V, long*);      // 35
+  FAKE_UNUSED(EditIPReputation, V, V, V, long*);  // 36
+  FAKE_UNUSED(RemoveIPReputation, V, V, long*);   // 37
+  FAKE_UNUSED(EnableIPReputation, V, V, long*);   // 38
+  FAKE_UNUSED(GetHips, V, long*);                 // 39
+  FAKE_UNUSED(SetHips, V, V, V, long*);           // 40
   IDispatch* dispatchOrNull() { return nullptr; }
 
   HRESULT hr = S_OK;

@@ -19,6 +19,11 @@
 namespace tarn_test {
 
 class FakeBus : public Ledra::MessageBus {
+  using MessagePtr = std::shared_ptr<Ledra::Message>;
+  using ReplyPtr = std::shared_ptr<Ledra::Reply>;
+  using Name = std::wstring;
+  static constexpr unsigned long kUnused = 0x80000004;
+
  public:
   struct Subscription {
     std::wstring name;
@@ -66,51 +71,28 @@ class FakeBus : public Ledra::MessageBus {
     return seen;
   }
 
-  unsigned long publish(const std::shared_ptr<Ledra::Message>& message) override {
+  unsigned long publish(const MessagePtr& message) override {
     std::lock_guard<std::mutex> lock(mutex);
     published.push_back(message);
     changed.notify_all();
     return 0;
   }
-  unsigned long publishVariant(const std::shared_ptr<Ledra::Message>& message) override {
-    return publish(message);
+  unsigned long publishVariant(const MessagePtr& message) override { return publish(message); }
+  // Requests and pattern subscriptions are not used by the module.
+  unsigned long request(const MessagePtr&, ReplyCallback, const Timeout&) override { return kUnused; }
+  unsigned long request(const MessagePtr&, ReplyPtr&, const Timeout&) override { return kUnused; }
+  unsigned long requestVariant(const MessagePtr&, ReplyCallback, const Timeout&) override { return kUnused; }
+  unsigned long requestVariant(const MessagePtr&, ReplyPtr&, const Timeout&) override { return kUnused; }
+  unsigned long subscribe(const Name& n, const Name&, Callback c) override { return add(n, false, c); }
+  unsigned long subscribe(const Name& n, Callback c) override { return add(n, false, c); }
+  unsigned long subscribeInSession(const Name& n, const Name&, Callback c) override {
+    return add(n, true, c);
   }
-  unsigned long request(const std::shared_ptr<Ledra::Message>&, ReplyCallback, const Timeout&) override {
-    return 0x80000004;
-  }
-  unsigned long request(const std::shared_ptr<Ledra::Message>&, std::shared_ptr<Ledra::Reply>&,
-                        const Timeout&) override {
-    return 0x80000004;
-  }
-  unsigned long requestVariant(const std::shared_ptr<Ledra::Message>&, ReplyCallback,
-                               const Timeout&) override {
-    return 0x80000004;
-  }
-  unsigned long requestVariant(const std::shared_ptr<Ledra::Message>&, std::shared_ptr<Ledra::Reply>&,
-                               const Timeout&) override {
-    return 0x80000004;
-  }
-  unsigned long subscribe(const std::wstring& name, const std::wstring&, Callback callback) override {
-    return add(name, false, std::move(callback));
-  }
-  unsigned long subscribe(const std::wstring& name, Callback callback) override {
-    return add(name, false, std::move(callback));
-  }
-  unsigned long subscribeInSession(const std::wstring& name, const std::wstring&,
-                                   Callback callback) override {
-    return add(name, true, std::move(callback));
-  }
-  unsigned long subscribeInSession(const std::wstring& name, Callback callback) override {
-    return add(name, true, std::move(callback));
-  }
-  unsigned long subscribeFilter(const std::wstring&, const std::wstring&, Callback) override {
-    return 0x80000004;
-  }
-  unsigned long subscribeFilter(const std::wstring&, Callback) override { return 0x80000004; }
-  unsigned long subscribeFilterInSession(const std::wstring&, const std::wstring&, Callback) override {
-    return 0x80000004;
-  }
-  unsigned long subscribeFilterInSession(const std::wstring&, Callback) override { return 0x80000004; }
+  unsigned long subscribeInSession(const Name& n, Callback c) override { return add(n, true, c); }
+  unsigned long subscribeFilter(const Name&, const Name&, Callback) override { return kUnused; }
+  unsigned long subscribeFilter(const Name&, Callback) override { return kUnused; }
+  unsigned long subscribeFilterInSession(const Name&, const Name&, Callback) override { return kUnused; }
+  unsigned long subscribeFilterInSession(const Name&, Callback) override { return kUnused; }
   unsigned long unsubscribe(const std::wstring& alias) override {
     std::lock_guard<std::mutex> lock(mutex);
     unsubscribed.push_back(alias);
@@ -129,6 +111,8 @@ class FakeBus : public Ledra::MessageBus {
 
 // A settings manager holding one property text; only what the module uses answers.
 class FakeSettingsManager : public Ledra::SettingsManager {
+  using Names = std::vector<std::wstring>;
+
  public:
   std::mutex mutex;
   bool hasValue = true;
@@ -185,16 +169,12 @@ class FakeSettingsManager : public Ledra::SettingsManager {
 #undef TARN_UNUSED_GET
   ResultMap setProperties(const NameValuePairs&, const Timeout&) override { return {}; }
   ResultMap setVolatileProperties(const NameValuePairs&, const Timeout&) override { return {}; }
-  ResultMap getProperties(const std::vector<std::wstring>&, PropertyMap&, const Timeout&) override {
-    return {};
-  }
-  bool getPropertiesByPrefix(const std::vector<std::wstring>&, PropertyMap&, const Timeout&) override {
-    return false;
-  }
+  ResultMap getProperties(const Names&, PropertyMap&, const Timeout&) override { return {}; }
+  bool getPropertiesByPrefix(const Names&, PropertyMap&, const Timeout&) override { return false; }
   bool getPropertiesByPrefix(const std::wstring&, PropertyMap&, const Timeout&) override { return false; }
   bool removeProperty(const std::wstring&, const Timeout&) override { return false; }
-  ResultMap removeProperties(const std::vector<std::wstring>&, const Timeout&) override { return {}; }
-  ResultMap removePropertiesByPrefix(const std::vector<std::wstring>&, const Timeout&) override { return {}; }
+  ResultMap removeProperties(const Names&, const Timeout&) override { return {}; }
+  ResultMap removePropertiesByPrefix(const Names&, const Timeout&) override { return {}; }
   bool removePropertiesByPrefix(const std::wstring&, const Timeout&) override { return false; }
   bool subscribePropertySet(NameCallback) override { return false; }
   bool unsubscribePropertySet() override {

@@ -1,6 +1,7 @@
 // Brenix::TarnIf against in-process fakes of the component: the success rule,
 // boolean reads, the enumerator, rule addresses, and that every reference the
-// adapter takes is given back on success and failure alike.
+// adapter takes is given back on success and failure alike; and verified
+// creation before any component is at hand.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,6 +9,7 @@
 #include "firewall/adapter/ModuleLock.h"
 #include "firewall/adapter/TarnIf.h"
 #include "firewall/adapter/TarnModuleUtil.h"
+#include "firewall/adapter/VerifiedCreation.h"
 #include "tests/firewall/FakeComponent.h"
 
 namespace {
@@ -30,10 +32,6 @@ class AdapterTarnIf : public ::testing::Test {
     EXPECT_EQ(1, enumerator.refs());
     EXPECT_EQ(1, settings.refs());
     EXPECT_EQ(0, Brenix::moduleLockCount());
-  }
-  uint32_t setState(long state, long reenable) {
-    ScopedVariant stateValue(state), reenableValue(reenable);
-    return tarnIf.set_firewall_state(stateValue.get(), reenableValue.get(), ComPtr<IBxFWSettings>(&settings));
   }
 
   FakeConfig config;
@@ -61,8 +59,9 @@ TEST_F(AdapterTarnIf, SettingsCallSucceedsOnlyWhenHresultAndMaskedResultAreZero)
   for (const auto& c : cases) {
     settings.hr = c.hr;
     settings.result = c.result;
-    EXPECT_EQ(c.status, setState(1, 30)) << std::hex << c.hr << " " << c.result;
-    EXPECT_EQ(1, settings.refs());
+    EXPECT_EQ(c.status, tarnIf.set_firewall_state(ScopedVariant(1L).get(), ScopedVariant(30L).get(),
+                                                  ComPtr<IBxFWSettings>(&settings)))
+        << std::hex << c.hr << " " << c.result;
   }
   // The data arrive in order, then the bag as a dispatch VARIANT.
   EXPECT_EQ(1, V_I4(&settings.lastState.get()));
@@ -96,7 +95,7 @@ TEST_F(AdapterTarnIf, SettingsCallReadsTheBagOnlyAfterSuccess) {
                                 [](const VARIANT&) { ADD_FAILURE() << "read without settings"; }));
 }
 
-TEST_F(AdapterTarnIf, OnlyVariantTrueConfigValuesReadAsTrue) {
+TEST_F(AdapterTarnIf, ConfigValuesReadAsTrueOnlyForVariantTrueAndFailAtEveryBrokenStep) {
   firewall.answer.setDispatch(config.dispatch());
   for (const auto& [stored, expected] : {std::make_pair(VARIANT_TRUE, true), std::make_pair<short>(1, false),
                                          std::make_pair(VARIANT_FALSE, false)}) {
@@ -113,9 +112,7 @@ TEST_F(AdapterTarnIf, OnlyVariantTrueConfigValuesReadAsTrue) {
     EXPECT_EQ(100, firewall.lastConfigId);
     EXPECT_EQ(9, config.lastId);
   }
-}
-
-TEST_F(AdapterTarnIf, ConfigValueReadFailsAtEveryBrokenStep) {
+  // Every broken step fails the read.
   bool value = false;
   creator->refuse = E_ACCESSDENIED;
   EXPECT_EQ(kUnsuccessful, tarnIf.GetFirewallConfigValue(114, 0, value));
@@ -157,14 +154,12 @@ TEST_F(AdapterTarnIf, EnableFirewallCallsTheMatchingOperation) {
 TEST_F(AdapterTarnIf, EnumeratorStandsAtTheStartOfTheRuleCollectionOrFails) {
   firewall.answer.setDispatch(collection.dispatch());
   collection.enumerator = &enumerator;
-  {
-    ComPtr<IEnumVARIANT> rules;
-    ASSERT_EQ(0u, tarnIf.get_enumerator(rules));
-    EXPECT_EQ(&enumerator, rules.Get());
-    EXPECT_EQ(1, enumerator.resets);
-    EXPECT_EQ(103, firewall.lastConfigId);
-  }
   ComPtr<IEnumVARIANT> rules;
+  ASSERT_EQ(0u, tarnIf.get_enumerator(rules));
+  EXPECT_EQ(&enumerator, rules.Get());
+  EXPECT_EQ(1, enumerator.resets);
+  EXPECT_EQ(103, firewall.lastConfigId);
+  rules.Reset();
   firewall.result = 0x1;
   EXPECT_EQ(kUnsuccessful, tarnIf.get_enumerator(rules));
   firewall.result = 0;
@@ -201,6 +196,19 @@ TEST_F(AdapterTarnIf, OnlyNonEmptyAddressesWithoutColonAreIpv4) {
   config.result = 0x8;
   EXPECT_FALSE(tarnIf.is_ipv4_rule(&config));
   EXPECT_FALSE(tarnIf.is_ipv4_rule(nullptr));
+}
+
+// No server is registered for this class.
+constexpr CLSID kUnregistered = {
+    0x3C1E27A0, 0x5B0D, 0x4F7E, {0x9A, 0x11, 0x2D, 0x6E, 0x40, 0x8B, 0x71, 0xC5}};
+
+TEST(AdapterVerifiedCreation, RefusesANullOutPointerAndPassesOnComsRefusalLeavingOutNull) {
+  EXPECT_EQ(E_POINTER, Brenix::createVerified(CLSID_BxFWSettings, Brenix::kComponentClassContext,
+                                              IID_IBxFWSettings, nullptr));
+  void* out = reinterpret_cast<void*>(0x1234);
+  EXPECT_EQ(REGDB_E_CLASSNOTREG,
+            Brenix::createVerified(kUnregistered, Brenix::kComponentClassContext, IID_IBxFWSettings, &out));
+  EXPECT_EQ(nullptr, out);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// Shared by the features' tests: the program's own log folder and a watch over
-// the lines written after a point, VARIANTs as text, and the request catalogue
-// the build wrote (build/catalogue, by the fixture features_catalogue).
+// Shared by the features' tests: the program's own log lines (LogScope), this
+// program's folder, VARIANTs as text, and the request catalogue the build
+// wrote (build/catalogue, by the fixture features_catalogue).
 #pragma once
 
 #include <windows.h>
@@ -8,25 +8,15 @@
 #include <rapidjson/document.h>
 
 #include <string>
-#include <vector>
+
+#include "tests/support/LogScope.h"
 
 namespace feature_test {
 
-// Lines written after the watch was made.
-class LogWatch {
- public:
-  LogWatch();
-  std::vector<std::wstring> newLines() const;
-  // New lines whose message ends with the text.
-  size_t count(const std::wstring& text) const;
-  // Waits, up to a generous deadline, until count(text) reaches n.
-  bool waitFor(const std::wstring& text, size_t n = 1) const;
+using tarn_test::LogScope;
 
- private:
-  size_t start_;
-};
-
-// For gtest messages.
+std::wstring binFolder();
+// UTF-8, for gtest messages and the JSON parser.
 std::string narrow(const std::wstring& text);
 // "EMPTY", "I4:n", "UI4:n", "BOOL:n", "BSTR:text", "BSTR:(null)", "IDS:a,b" or "VT:n".
 std::wstring describe(const VARIANT& value);

@@ -4,6 +4,7 @@
 // validates against that answer's schema in the catalogue.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -31,14 +32,11 @@ std::vector<std::string> linesOf(const std::wstring& path) {
   return lines;
 }
 
-std::vector<std::wstring> files(const std::wstring& folder, const std::wstring& pattern) {
+// The files of a folder with this extension.
+std::vector<std::wstring> files(const std::wstring& folder, const std::wstring& extension) {
   std::vector<std::wstring> found;
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((folder + L"/" + pattern).c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return found;
-  do found.push_back(folder + L"/" + data.cFileName);
-  while (FindNextFileW(find, &data));
-  FindClose(find);
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    if (entry.path().extension() == extension) found.push_back(entry.path().wstring());
   return found;
 }
 
@@ -59,7 +57,7 @@ bool moduleReads(const Brenix::catalogue::Entry& entry, const std::wstring& text
 }
 
 TEST(ScriptAgreement, EveryScriptPayloadIsJudgedByItsSchemaAsByTheModule) {
-  std::vector<std::wstring> scripts = files(kSource + L"/tests/e2e", L"*.kiln");
+  std::vector<std::wstring> scripts = files(kSource + L"/tests/e2e", L".kiln");
   scripts.push_back(kSource + L"/kit/Kiln/demo/tour.kiln");
   size_t accepted = 0, refused = 0;
   for (const std::wstring& script : scripts) {
@@ -103,7 +101,7 @@ TEST(ScriptAgreement, EveryAnswerOfTheEndToEndRunsValidatesAgainstItsSchema) {
     }
   }
   size_t checked = 0;
-  for (const std::wstring& expected : files(kSource + L"/tests/e2e", L"*.expected")) {
+  for (const std::wstring& expected : files(kSource + L"/tests/e2e", L".expected")) {
     for (const std::string& line : linesOf(expected)) {
       // bus: NAME [FORM] from TarnModule: PAYLOAD, or answer: ... for a reply to the host
       const size_t from = line.find(" from TarnModule: ");

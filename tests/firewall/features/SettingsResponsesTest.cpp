@@ -11,12 +11,13 @@
 #include "firewall/features/ServiceResponses.h"
 #include "firewall/features/SettingsResponses.h"
 #include "firewall/features/NotifyCudResult.h"
+#include "tests/firewall/FakeComponent.h"
 #include "tests/firewall/features/FeatureTests.h"
 #include "wrappers/ScopedVariant.h"
 
 namespace {
 
-using feature_test::LogWatch;
+using feature_test::LogScope;
 using feature_test::narrow;
 using Ledra::ScopedVariant;
 
@@ -49,128 +50,96 @@ class Bag {
   ScopedVariant desc_;  // released before the bag it points to
 };
 
-constexpr VARIANT_BOOL kTrue = VARIANT_TRUE;
-constexpr VARIANT_BOOL kFalse = VARIANT_FALSE;
-
 void fillHistory(Bag& bag) {
-  bag.boolean(L"bEnable", kTrue)
-      .boolean(L"bBlockedProgs", kTrue)
-      .boolean(L"bIcmpPings", kFalse)
-      .boolean(L"bBannedIpAddActivity", kTrue)
-      .boolean(L"bSystemPortEvents", kFalse)
-      .boolean(L"bIdsEvents", kTrue)
-      .boolean(L"bUnknownPortEvents", kFalse)
-      .boolean(L"bDoNotLogOnPort", kTrue);
+  bag.boolean(L"bEnable", VARIANT_TRUE)
+      .boolean(L"bBlockedProgs", VARIANT_TRUE)
+      .boolean(L"bIcmpPings", VARIANT_FALSE)
+      .boolean(L"bBannedIpAddActivity", VARIANT_TRUE)
+      .boolean(L"bSystemPortEvents", VARIANT_FALSE)
+      .boolean(L"bIdsEvents", VARIANT_TRUE)
+      .boolean(L"bUnknownPortEvents", VARIANT_FALSE)
+      .boolean(L"bDoNotLogOnPort", VARIANT_TRUE);
 }
 
-TEST(SettingsResponses, TrafficControllerGivesTheWordOfALevelAndEmptiesItForANumberWithoutOne) {
+TEST(SettingsResponses, AWordMemberGivesTheWordOfItsNumberAndLogsANumberWithoutOne) {
   struct Case {
+    const wchar_t* property;
     long level;
-    bool built;
-    const wchar_t* word;
+    const wchar_t* result;   // the security level's word, or the intrusion detection answer
+    const wchar_t* refusal;  // logged at line, file Module_responses; the answer is then refused
+    int line;
   };
-  const Case cases[] = {{3, true, L"stealth"}, {0, false, L""}, {5, false, L""}};
+  const Case cases[] = {
+      {L"Level", 3, L"stealth", nullptr, 0},
+      {L"Level", 0, L"", L"get_security_level: Invalid parameter received", 46},
+      {L"Level", 5, L"", L"get_security_level: Invalid parameter received", 46},
+      {L"iHipsLevel", 1, L"{\"enable_intrusion_detection\":true,\"intrusion_detection_level\":\"medium\"}",
+       nullptr, 0},
+      {L"iHipsLevel", 3, L"", L"Invalid HIPS vLevel=3", 99},
+      {L"iHipsLevel", -1, L"", L"Invalid HIPS vLevel=-1", 99},
+  };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.level);
+    SCOPED_TRACE(narrow(c.property) + " " + std::to_string(c.level));
     Bag bag;
-    bag.number(L"Level", c.level);
-    const LogWatch watch;
-    Brenix::Refresh_trafficcontroller_response response;
-    std::wstring word = L"before";
-    EXPECT_EQ(c.built, response.get_security_level(bag.desc(), word));
-    EXPECT_EQ(narrow(c.word), narrow(word));
-    EXPECT_EQ(c.built ? 0u : 1u, watch.count(L"get_security_level: Invalid parameter received"));
+    bag.boolean(L"bHipsEnable", VARIANT_TRUE).number(c.property, c.level);
+    const LogScope log;
+    std::wstring result = L"before";
+    bool built = false;
+    if (c.property == std::wstring(L"Level")) {
+      built = Brenix::Refresh_trafficcontroller_response().get_security_level(bag.desc(), result);
+    } else {
+      Brenix::Refresh_intrudetection_response response;
+      built = response.build(bag.desc());
+      result = built ? response.toString() : L"";
+    }
+    EXPECT_EQ(c.refusal == nullptr, built);
+    EXPECT_EQ(c.result, result);
+    EXPECT_EQ(c.refusal ? 1u : 0u, log.lines().size());
+    EXPECT_EQ(c.refusal ? 1u : 0u,
+              log.count({L"Error", c.refusal ? c.refusal : L"", L"Module_responses", L"", c.line}));
   }
 }
 
-TEST(SettingsResponses, TrafficControllerGivesUpOnAMissingLevelOrABagThatIsNoObject) {
-  Brenix::Refresh_trafficcontroller_response response;
-  std::wstring word;
-  {
-    Bag empty;
-    const LogWatch watch;
-    EXPECT_FALSE(response.get_security_level(empty.desc(), word));
-    EXPECT_EQ(1u, watch.count(L" tarn_moduleutil::get_property_byname failed for Level atribute: hr 0xe8"));
-  }
-  const LogWatch watch;
-  EXPECT_FALSE(response.get_security_level(ScopedVariant(3L).get(), word));
-  EXPECT_EQ(1u, watch.count(L"tarn_moduleutil::get_property_byname:- Incorrect type of vtDesp."));
-}
-
-TEST(SettingsResponses, SmartAdviceIsTrueOnlyForVariantTrue) {
-  Bag bag;
-  bag.boolean(L"bShowSmartRecos", 1)  // 1 is not VARIANT_TRUE
-      .boolean(L"bAutomatic", kTrue)
-      .boolean(L"bEnableProtStartup", kFalse)
-      .boolean(L"bAllowIcmp", kTrue)
-      .boolean(L"bEnableUdp", kTrue);
-  Brenix::Refresh_smartadvice_response response;
-  ASSERT_TRUE(response.build(bag.desc()));
+TEST(SettingsResponses, SmartAdviceAndHistoryGiveTheirMembersInOrderTheEventKindsAsAnObject) {
+  Bag smart, history;
+  smart
+      .boolean(L"bShowSmartRecos", 1)  // 1 is not VARIANT_TRUE
+      .boolean(L"bAutomatic", VARIANT_TRUE)
+      .boolean(L"bEnableProtStartup", VARIANT_FALSE)
+      .boolean(L"bAllowIcmp", VARIANT_TRUE)
+      .boolean(L"bEnableUdp", VARIANT_TRUE);
+  fillHistory(history);
+  history.text(L"sPort", L"80,1000-2000");
+  Brenix::Refresh_smartadvice_response smartAdvice;
+  Brenix::Refresh_history_response events;
+  ASSERT_TRUE(smartAdvice.build(smart.desc()));
+  ASSERT_TRUE(events.build(history.desc()));
   EXPECT_EQ(
       L"{\"enable_smart_advice\":false,\"automatic_smart_advice\":true,"
       L"\"enable_protection_at_startup\":false,\"allow_icmp_ping\":true,\"enable_udp_tracking\":true}",
-      response.toString());
-
-  Bag partial;
-  partial.boolean(L"bShowSmartRecos", kTrue).boolean(L"bAutomatic", kTrue);
-  Brenix::Refresh_smartadvice_response stopped;
-  EXPECT_FALSE(stopped.build(partial.desc()));
-  EXPECT_EQ(L"{\"enable_smart_advice\":true,\"automatic_smart_advice\":true}", stopped.toString());
-}
-
-TEST(SettingsResponses, HistoryNestsTheEventKindsAsAnObject) {
-  Bag bag;
-  fillHistory(bag);
-  bag.text(L"sPort", L"80,1000-2000");
-  Brenix::Refresh_history_response response;
-  ASSERT_TRUE(response.build(bag.desc()));
+      smartAdvice.toString());
   EXPECT_EQ(
       L"{\"log_events\":true,\"what_events_to_log\":{\"blocked_programs\":true,\"icmp_pings\":false,"
       L"\"banned_ips\":true,\"system_service_ports\":false,\"intrusion_detection\":true,"
       L"\"unknown_events\":false},\"dont_log_events_on_ports\":true,\"what_ports_not_to_log\":\"80,1000-"
       L"2000\"}",
-      response.toString());
+      events.toString());
 }
 
-TEST(SettingsResponses, HistoryGivesAnEmptyTextForANullPortListAndGivesUpWithoutOne) {
-  Bag nullPorts;
-  fillHistory(nullPorts);
-  nullPorts.text(L"sPort", nullptr);
-  Brenix::Refresh_history_response response;
-  ASSERT_TRUE(response.build(nullPorts.desc()));
-  EXPECT_NE(std::wstring::npos, response.toString().find(L",\"what_ports_not_to_log\":\"\"}"));
-
+TEST(SettingsResponses, AnAnswerStopsAtTheFirstPropertyItCannotReadKeepingTheMembersBefore) {
   Bag noPorts;
   fillHistory(noPorts);
-  const LogWatch watch;
-  Brenix::Refresh_history_response stopped;
-  EXPECT_FALSE(stopped.build(noPorts.desc()));
-  EXPECT_EQ(1u, watch.count(L" tarn_moduleutil::get_property_byname failed for sPort atribute: hr 0xe8"));
-  EXPECT_EQ(std::wstring::npos, stopped.toString().find(L"what_ports_not_to_log"));
-}
+  const LogScope log;
+  Brenix::Refresh_history_response history;
+  EXPECT_FALSE(history.build(noPorts.desc()));
+  EXPECT_EQ(1u,
+            log.countMessage(L" tarn_moduleutil::get_property_byname failed for sPort atribute: hr 0xe8"));
+  EXPECT_NE(std::wstring::npos, history.toString().find(L",\"dont_log_events_on_ports\":true}"));
 
-TEST(SettingsResponses, IntrusionDetectionGivesUpOnALevelWithoutAWord) {
-  struct Case {
-    long level;
-    const wchar_t* json;  // nullptr: refused
-  };
-  const Case cases[] = {
-      {1, L"{\"enable_intrusion_detection\":true,\"intrusion_detection_level\":\"medium\"}"},
-      {3, nullptr},
-      {-1, nullptr}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.level);
-    Bag bag;
-    bag.boolean(L"bHipsEnable", kTrue).number(L"iHipsLevel", c.level);
-    const LogWatch watch;
-    Brenix::Refresh_intrudetection_response response;
-    EXPECT_EQ(c.json != nullptr, response.build(bag.desc()));
-    if (c.json) {
-      EXPECT_EQ(c.json, response.toString());
-    }
-    const std::wstring refusal = L"Invalid HIPS vLevel=" + std::to_wstring(c.level);
-    EXPECT_EQ(c.json ? 0u : 1u, watch.count(refusal));
-  }
+  std::wstring word;
+  EXPECT_FALSE(
+      Brenix::Refresh_trafficcontroller_response().get_security_level(ScopedVariant(3L).get(), word));
+  EXPECT_EQ(1u, log.countMessage(L"tarn_moduleutil::get_property_byname:- Incorrect type of vtDesp."));
 }
 
 // An array of VARIANTs holding copies of the given elements.
@@ -191,32 +160,29 @@ TEST(SettingsResponses, FilePathAcceptsEmptyOrAnArrayWhoseFirstElementIsText) {
   struct Case {
     const char* name;
     ScopedVariant answer;
-    bool built;
     const wchar_t* json;
-    const wchar_t* logged;
+    const wchar_t* refusal;  // logged at line, file Module_responses; the answer is then refused
+    int line;
   };
   Case cases[] = {
-      {"empty", ScopedVariant(), true, L"{\"FilePath\":\"\"}", nullptr},
-      {"array", arrayOf({&path.get(), &other.get()}), true, L"{\"FilePath\":\"C:\\\\Tools\\\\app.exe\"}",
-       nullptr},
-      {"empty array", arrayOf({}), true, L"{\"FilePath\":\"\"}", nullptr},
-      {"number element", arrayOf({&number.get()}), false, L"{}",
-       L" IN prepare_getuploadedfilepath_payload not VT_BSTRs. Type=3"},
-      {"bare text", ScopedVariant(L"C:\\x.exe"), false, L"{}", nullptr},
+      {"empty", ScopedVariant(), L"{\"FilePath\":\"\"}", nullptr, 0},
+      {"array", arrayOf({&path.get(), &other.get()}), L"{\"FilePath\":\"C:\\\\Tools\\\\app.exe\"}", nullptr,
+       0},
+      {"empty array", arrayOf({}), L"{\"FilePath\":\"\"}", nullptr, 0},
+      {"number element", arrayOf({&number.get()}), L"{}",
+       L" IN prepare_getuploadedfilepath_payload not VT_BSTRs. Type=3", 44},
+      {"bare text", ScopedVariant(L"C:\\x.exe"), L"{}",
+       L" IN prepare_getuploadedfilepath_payload unexpected type. Type=8", 30},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const LogWatch watch;
+    const LogScope log;
     Brenix::Notify_getuploaded_filepath_response response;
-    EXPECT_EQ(c.built, response.prepare_getuploadedfilepath_payload(c.answer.get()));
+    EXPECT_EQ(c.refusal == nullptr, response.prepare_getuploadedfilepath_payload(c.answer.get()));
     EXPECT_EQ(c.json, response.toString());
-    const auto lines = watch.newLines();
-    EXPECT_EQ(c.built ? 0u : 1u, lines.size());
-    if (c.logged) {
-      EXPECT_EQ(1u, watch.count(c.logged));
-    }
-    for (const auto& line : lines)
-      EXPECT_NE(std::wstring::npos, line.find(L"[Module_responses:")) << narrow(line);
+    EXPECT_EQ(c.refusal ? 1u : 0u, log.lines().size());
+    EXPECT_EQ(c.refusal ? 1u : 0u,
+              log.count({L"Error", c.refusal ? c.refusal : L"", L"Module_responses", L"", c.line}));
   }
 }
 
@@ -234,12 +200,8 @@ TEST(SettingsResponses, TrustLevelTakesOnlyAFourByteLevelAndATextMac) {
 class ArrayObject : public IDispatch {
  public:
   explicit ArrayObject(std::vector<long> items) : items_(std::move(items)) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  FAKE_UNKNOWN(IDispatch, &IID_IDispatch);
+  IDispatch* dispatchOrNull() { return this; }
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* id) override {

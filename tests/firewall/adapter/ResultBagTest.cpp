@@ -1,15 +1,22 @@
-// The result bag: which names it knows, the codes it answers, what it keeps,
-// and the module lock its counted form holds.
+// The result bag: which names it knows, the codes it answers, what it keeps
+// and the module lock its counted form holds; and tarn_moduleutil's reads of
+// its properties back into plain values and of id lists into component
+// arguments.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 #include "firewall/adapter/CountedBxDynamicInterface.h"
 #include "firewall/adapter/ModuleLock.h"
+#include "firewall/adapter/TarnModuleUtil.h"
 #include "tests/firewall/FakeComponent.h"
 
 namespace {
 
 using Brenix::BxDynamicInterface;
 using Ledra::ScopedVariant;
+using namespace Brenix::tarn_moduleutil;
 
 HRESULT idOf(IDispatch& bag, const wchar_t* name, DISPID& id, REFIID riid = IID_NULL) {
   LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
@@ -105,6 +112,81 @@ TEST(AdapterBag, OnlyTheCountedFormHoldsTheModuleLockAndOnlyWhileReferenced) {
     EXPECT_EQ(1, Brenix::moduleLockCount());  // still referenced
   }
   EXPECT_EQ(0, Brenix::moduleLockCount());
+}
+
+// The ids of an array of VARIANTs that starts at 0; -1 stands for an element that is no VT_I4.
+std::vector<long> idsOf(const VARIANT& list) {
+  LONG lower = -1, upper = -1;
+  EXPECT_EQ(S_OK, ::SafeArrayGetLBound(V_ARRAY(&list), 1, &lower));
+  EXPECT_EQ(0, lower);
+  ::SafeArrayGetUBound(V_ARRAY(&list), 1, &upper);
+  std::vector<long> ids;
+  for (LONG index = 0; index <= upper; ++index) {
+    ScopedVariant element;
+    ::SafeArrayGetElement(V_ARRAY(&list), &index, element.receive());
+    ids.push_back(element.type() == VT_I4 ? V_I4(&element.get()) : -1);
+  }
+  return ids;
+}
+
+TEST(AdapterIdList, ConvertsDecimalListsAndRefusesAnythingElse) {
+  const std::pair<const wchar_t*, std::vector<long>> converted[] = {{L"12,15", {12, 15}},
+                                                                    {L"12,,3", {12, 3}},
+                                                                    {L",5,,7,", {5, 7}},
+                                                                    {L"", {}},
+                                                                    {L"2147483647", {2147483647}}};
+  for (const auto& [text, ids] : converted) {
+    ScopedVariant out(77);
+    ASSERT_TRUE(convert_strnumtovariant_safearray(text, out)) << text;
+    ASSERT_EQ(VT_ARRAY | VT_VARIANT, out.type()) << text;
+    EXPECT_EQ(ids, idsOf(out.get())) << text;
+  }
+  for (const wchar_t* text : {L"12,-3", L"1 2", L"12, 15", L"+4", L"2147483648", L"5,99999999999"}) {
+    ScopedVariant out(77);
+    EXPECT_FALSE(convert_strnumtovariant_safearray(text, out)) << text;
+    EXPECT_EQ(VT_I4, out.type()) << text;  // left untouched
+  }
+}
+
+TEST(AdapterPropertyRead, ReadsBooleansTextsAndNumbersByName) {
+  BxDynamicInterface bag;
+  ScopedVariant yes, one, no, text(L"80,443"), none(static_cast<const wchar_t*>(nullptr)), level(3), desc;
+  yes.setBool(true);
+  one.setBool(true);
+  V_BOOL(one.asInOut()) = 1;  // not VARIANT_TRUE
+  no.setBool(false);
+  const std::pair<DISPID, VARIANT> stored[] = {{8, yes.get()},   {9, one.get()},  {10, no.get()},
+                                               {16, text.get()}, {1, none.get()}, {26, level.get()}};
+  for (auto [id, value] : stored) ASSERT_EQ(S_OK, invoke(bag, id, DISPATCH_PROPERTYPUT, nullptr, &value));
+  desc.setDispatch(&bag);
+
+  // Only VARIANT_TRUE reads as true; 1 does not.
+  for (const auto& [name, expected] :
+       {std::make_pair(L"bEnable", true), std::make_pair(L"bBlockedProgs", false),
+        std::make_pair(L"bIcmpPings", false)}) {
+    bool value = !expected;
+    EXPECT_TRUE(get_property_byname(desc.get(), name, value));
+    EXPECT_EQ(expected, value) << name;
+  }
+  std::wstring words = L"before";
+  EXPECT_TRUE(get_property_byname(desc.get(), L"sPort", words));
+  EXPECT_EQ(L"80,443", words);
+  std::wstring nullText = L"before";
+  EXPECT_TRUE(get_property_byname(desc.get(), L"bBlockedProgsUiVisible", nullText));
+  EXPECT_EQ(L"", nullText);
+  long number = 0;
+  EXPECT_TRUE(get_property_byname(desc.get(), L"Level", number));
+  EXPECT_EQ(3, number);
+
+  // Unknown or never-put names, and a desc that is no bag, are refused.
+  EXPECT_FALSE(get_property_byname(desc.get(), L"SytemServiceID", number));
+  EXPECT_EQ(-1, number);
+  bool flag = true;
+  EXPECT_FALSE(get_property_byname(desc.get(), L"bNoSuchThing", flag));
+  EXPECT_FALSE(get_property_byname(level.get(), L"bEnable", flag));
+  EXPECT_TRUE(flag);
+  EXPECT_FALSE(get_property_byname(level.get(), L"sPort", words));
+  EXPECT_EQ(L"80,443", words);
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
+#include <type_traits>
+
 #include "firewall/adapter/TarnIf.h"
 #include "tests/firewall/FakeComponent.h"
 #include "wrappers/ScopedVariant.h"
@@ -12,36 +15,26 @@ namespace {
 constexpr wchar_t kUiClass[] = L"ChromiumContainerImpl";
 constexpr wchar_t kOtherClass[] = L"ChromiumContainerImplOther";
 
-ATOM registerClass(const wchar_t* name) {
-  WNDCLASSW windowClass = {};
-  windowClass.lpfnWndProc = DefWindowProcW;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = name;
-  return RegisterClassW(&windowClass);
-}
-
 // A top-level window destroyed with the test.
-class Window {
- public:
-  Window(const wchar_t* windowClass, bool visible, HWND owner = nullptr)
-      : handle_(CreateWindowExW(0, windowClass, L"ui", WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 0, 0,
-                                100, 100, owner, nullptr, GetModuleHandleW(nullptr), nullptr)) {}
-  ~Window() {
-    if (handle_) DestroyWindow(handle_);
-  }
-  Window(const Window&) = delete;
-  Window& operator=(const Window&) = delete;
-  HWND get() const { return handle_; }
-
- private:
-  HWND handle_;
+struct WindowDestroyer {
+  void operator()(HWND window) const { DestroyWindow(window); }
 };
+using Window = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+Window window(const wchar_t* windowClass, bool visible, HWND owner = nullptr) {
+  return Window(CreateWindowExW(0, windowClass, L"ui", WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 0, 0,
+                                100, 100, owner, nullptr, GetModuleHandleW(nullptr), nullptr));
+}
 
 class OwnerWindow : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    registerClass(kUiClass);
-    registerClass(kOtherClass);
+    for (const wchar_t* name : {kUiClass, kOtherClass}) {
+      WNDCLASSW windowClass = {};
+      windowClass.lpfnWndProc = DefWindowProcW;
+      windowClass.hInstance = GetModuleHandleW(nullptr);
+      windowClass.lpszClassName = name;
+      RegisterClassW(&windowClass);
+    }
   }
   void SetUp() override {
     DWORD id = 0;
@@ -51,34 +44,25 @@ class OwnerWindow : public ::testing::Test {
   Ledra::ScopedVariant session;
 };
 
-TEST_F(OwnerWindow, FindsTheVisibleUnownedWindowOfTheUiClassInTheSession) {
-  const Window ui(kUiClass, true);
-  ASSERT_NE(nullptr, ui.get());
-  EXPECT_EQ(ui.get(), Brenix::TarnIf::find_owner_window(session.get()));
-
-  const Ledra::ScopedVariant otherSession(static_cast<long>(V_I4(&session.get()) + 1));
-  EXPECT_NE(ui.get(), Brenix::TarnIf::find_owner_window(otherSession.get()));
-}
-
-TEST_F(OwnerWindow, SkipsHiddenOwnedAndOtherClassWindows) {
-  const Window hidden(kUiClass, false);
-  const Window other(kOtherClass, true);
-  const Window owned(kUiClass, true, other.get());
-  ASSERT_NE(nullptr, hidden.get());
-  ASSERT_NE(nullptr, other.get());
-  ASSERT_NE(nullptr, owned.get());
+TEST_F(OwnerWindow, TakesOnlyAVisibleUnownedWindowOfTheUiClassInTheSession) {
+  const Window hidden = window(kUiClass, false);
+  const Window other = window(kOtherClass, true);
+  const Window owned = window(kUiClass, true, other.get());
+  ASSERT_TRUE(hidden && other && owned);
   const HWND found = Brenix::TarnIf::find_owner_window(session.get());
   EXPECT_NE(hidden.get(), found);
   EXPECT_NE(other.get(), found);
   EXPECT_NE(owned.get(), found);
 
-  // Shown, the same window is taken.
+  // Shown, the same window is taken, but not for another session.
   ShowWindow(hidden.get(), SW_SHOWNA);
   EXPECT_EQ(hidden.get(), Brenix::TarnIf::find_owner_window(session.get()));
+  const Ledra::ScopedVariant otherSession(static_cast<long>(V_I4(&session.get()) + 1));
+  EXPECT_NE(hidden.get(), Brenix::TarnIf::find_owner_window(otherSession.get()));
 }
 
 TEST_F(OwnerWindow, TheFileDialogIsOwnedByTheWindowFoundAndItsAnswerHandedBack) {
-  const Window ui(kUiClass, true);
+  const Window ui = window(kUiClass, true);
   ASSERT_NE(nullptr, ui.get());
   const auto creator = std::make_shared<tarn_test::FakeCreator>();
   creator->hub.answer.setText(L"C:\\a.exe");
