@@ -7,6 +7,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <iterator>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -17,6 +19,7 @@
 #include "message/Message.h"
 #include "tests/firewall/FakeComponent.h"
 #include "tests/firewall/FakeServices.h"
+#include "tests/support/RequestTable.h"
 
 namespace {
 
@@ -85,25 +88,19 @@ class ModuleCore : public ::testing::Test {
   }
 };
 
-TEST_F(ModuleCore, SubscribesTheFivePlainNamesPlainlyAndEveryOtherNameInSession) {
+TEST_F(ModuleCore, SubscribesEveryRequestOnceWithItsSessionKindAndUnsubscribesThemAll) {
   ASSERT_EQ(0u, create());
-  const std::set<std::wstring> plain = {L"Core.Firewall.ChangeState", L"Core.Firewall.RefreshState",
-                                        L"Core.Firewall.ProtectionStatusChange", L"Core.Firewall.HIPS.State",
-                                        L"Core.Protection.IgnoreFirewall"};
-  size_t rows = 0;
-  TarnModuleImpl::handlerRows(rows);
-  ASSERT_EQ(rows, bus->subscriptions.size());
-  std::set<std::wstring> names;
+  std::map<std::wstring, bool> expected;  // name -> subscribed in session
+  for (const auto& row : tarn_test::kRequests) expected[row.name] = !row.plain;
+  std::map<std::wstring, bool> subscribed;
   for (const auto& s : bus->subscriptions) {
-    names.insert(s.name);
-    EXPECT_EQ(plain.count(s.name) == 0, s.inSession) << std::wstring(s.name).size();
+    EXPECT_TRUE(subscribed.emplace(s.name, s.inSession).second) << "subscribed twice";
   }
-  EXPECT_EQ(rows, names.size()) << "a name was subscribed twice";
-  for (const auto& name : plain) EXPECT_EQ(1u, names.count(name));
-  EXPECT_EQ(1u, names.count(L"Core.Firewall.SetState"));
+  EXPECT_EQ(expected, subscribed);
 
   EXPECT_EQ(0u, module->uninitialize());
-  std::set<std::wstring> dropped(bus->unsubscribed.begin(), bus->unsubscribed.end());
+  std::set<std::wstring> names, dropped(bus->unsubscribed.begin(), bus->unsubscribed.end());
+  for (const auto& entry : expected) names.insert(entry.first);
   EXPECT_EQ(names, dropped);
 }
 
@@ -121,9 +118,7 @@ TEST_F(ModuleCore, UninitializeTriesEveryNameAndAnswersTheLastFailure) {
   bus->failUnsubscribe[L"Core.Firewall.RefreshState"] = 0x80000002;
   bus->failUnsubscribe[L"Core.Firewall.HIPS.State"] = 0x8000000A;
   const ModuleStatus status = module->uninitialize();
-  size_t rows = 0;
-  TarnModuleImpl::handlerRows(rows);
-  EXPECT_EQ(rows, bus->unsubscribed.size());
+  EXPECT_EQ(std::size(tarn_test::kRequests), bus->unsubscribed.size());
   // The last failure in the table's own order wins.
   std::wstring lastFailed;
   for (const auto& alias : bus->unsubscribed)
