@@ -52,7 +52,10 @@ LSTATUS SetText(const std::wstring& key, const wchar_t* name, const std::wstring
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
-  if (reason == DLL_PROCESS_ATTACH) ::DisableThreadLibraryCalls(instance);
+  if (reason == DLL_PROCESS_ATTACH) {
+    Ledra::noteThreadLibraryTlsIndex();
+    ::DisableThreadLibraryCalls(instance);
+  }
   // COM unloads an idle server and loads it again when asked: give the runtime's pool back each time.
   if (reason == DLL_PROCESS_DETACH) Ledra::releaseCxxRuntimePools();
   return TRUE;

@@ -24,7 +24,12 @@ namespace {
 
 constexpr wchar_t kLogFile[] = L"ModuleFunctions";
 
-// Hosts load and unload module libraries many times in one process.
+// Hosts load and unload module libraries many times in one process. Built
+// before the library's other static objects, so that it sees the thread
+// library's first use, and so destroyed after them.
+#if defined(__GNUC__)
+__attribute__((init_priority(101)))
+#endif
 const CxxRuntimeReleaseAtUnload releaseRuntimeAtUnload;
 constexpr wchar_t kInvalidHandleAddress[] = L"Invalid handle address.";
 constexpr wchar_t kInvalidHandle[] = L"Invalid handle.";

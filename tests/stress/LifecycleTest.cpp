@@ -41,6 +41,14 @@ double committedPrivateBytes() {
   return static_cast<double>(counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage);
 }
 
+// The lowest free TLS index of the process: it climbs by one for every index
+// that an unloaded library leaves behind, and a process has only 1,088.
+DWORD lowestFreeTlsIndex() {
+  const DWORD index = TlsAlloc();
+  TlsFree(index);
+  return index;
+}
+
 // Least-squares slope of the samples against their index: bytes per cycle.
 double slope(const std::vector<double>& samples) {
   const double n = static_cast<double>(samples.size());
@@ -121,6 +129,7 @@ TEST(Lifecycle, CyclesWithQueuedRequestsAndRacingNotificationsNeitherHangNorGrow
   });
 
   std::vector<double> bytes;
+  DWORD tlsAtHalf = 0;
   for (unsigned cycle = 1; cycle <= cycles && !HasFatalFailure(); ++cycle) {
     watchdog.step(cycle, "a state request");
     EXPECT_TRUE(run.probe().ask(L"Core.Firewall.RefreshState", L"", kPatienceMs)) << "cycle " << cycle;
@@ -133,6 +142,7 @@ TEST(Lifecycle, CyclesWithQueuedRequestsAndRacingNotificationsNeitherHangNorGrow
     ASSERT_TRUE(run.host().modules().unload(kFirewall, L"cycle")) << "cycle " << cycle;
     run.probe().forget();
     bytes.push_back(committedPrivateBytes());
+    if (cycle == (cycles + 1) / 2) tlsAtHalf = lowestFreeTlsIndex();
     watchdog.step(cycle, "NewModule, InitializeModuleV2, StartModule");
     ASSERT_TRUE(run.host().modules().load(run.firewallConfig())) << "cycle " << cycle;
   }
@@ -152,6 +162,8 @@ TEST(Lifecycle, CyclesWithQueuedRequestsAndRacingNotificationsNeitherHangNorGrow
   stressSummary(figures);
   EXPECT_GT(propertySets.load(), 0u) << "no notification raced the cycles";
   EXPECT_LT(growth, kGrowthPerCycleBound);
+  // A little room for an index another thread holds for a moment.
+  EXPECT_LE(lowestFreeTlsIndex(), tlsAtHalf + 2) << "TLS indexes left behind by unloaded libraries";
 }
 
 }  // namespace
